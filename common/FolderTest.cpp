@@ -1,0 +1,23 @@
+#include "common/FolderTest.h"
+
+#include "platform/FileAttributes.h"
+
+using platform::TAttributeError;
+
+bool FolderExistsForOpener(const std::u16string& path)
+{
+    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    if (!attributes.Readable) {
+        return attributes.Error != TAttributeError::NotThere;
+    }
+    if (!attributes.Directory) {
+        return false;
+    }
+    return !attributes.ReparsePoint || platform::OpensAsFolder(path);
+}
+
+bool FolderExistsForRemover(const std::u16string& path)
+{
+    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    return attributes.Readable && attributes.Directory;
+}

@@ -1,0 +1,17 @@
+#include "common/PathRules.h"
+
+std::u16string IncludeTrailingDelimiter(std::u16string path, char16_t delimiter)
+{
+    if (path.empty() || path.back() != delimiter) {
+        path += delimiter;
+    }
+    return path;
+}
+
+std::u16string ExcludeTrailingDelimiter(std::u16string path, char16_t delimiter)
+{
+    if (!path.empty() && path.back() == delimiter) {
+        path.pop_back();
+    }
+    return path;
+}

@@ -1,0 +1,82 @@
+#include "platform/FileAttributes.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/Utf.h"
+
+namespace platform {
+
+namespace {
+
+struct TDirCloser {
+    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
+};
+
+bool MeansNotThere(int error)
+{
+    return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG;
+}
+
+} // namespace
+
+TFileAttributes QueryFileAttributes(const std::u16string& path)
+{
+    TFileAttributes result;
+    const std::string native = Utf16ToUtf8(path);
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) != 0) {
+        result.Error = MeansNotThere(errno) ? TAttributeError::NotThere : TAttributeError::Other;
+        return result;
+    }
+    result.Readable = true;
+    if (S_ISLNK(st.st_mode)) {
+        result.ReparsePoint = true;
+        struct stat target {};
+        result.Directory = ::stat(native.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    } else {
+        result.Directory = S_ISDIR(st.st_mode);
+    }
+    return result;
+}
+
+bool OpensAsFolder(const std::u16string& path)
+{
+    const int fd = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool SearchFindsFile(const std::u16string& path)
+{
+    std::string native = Utf16ToUtf8(path);
+    while (native.size() > 1 && native.back() == '/') {
+        native.pop_back();
+    }
+    const auto slash = native.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : native.substr(0, slash));
+    const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    std::unique_ptr<DIR, TDirCloser> dir(::opendir(parent.c_str()));
+    if (!dir) {
+        return false;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (name == entry->d_name) {
+            return entry->d_type != DT_DIR;
+        }
+    }
+    return false;
+}
+
+} // namespace platform

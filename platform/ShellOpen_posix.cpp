@@ -1,0 +1,84 @@
+#include "platform/ShellOpen.h"
+
+#include <cerrno>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+constexpr int FileManagerTimeoutMs = 1500;
+
+bool FileManagerProvided(const QDBusConnection& bus)
+{
+    const QDBusConnectionInterface* daemon = bus.interface();
+    if (!daemon) {
+        return false;
+    }
+    if (daemon->isServiceRegistered(FileManagerService)) {
+        return true;
+    }
+    const QDBusMessage names = QDBusConnection(bus).call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames")));
+    return !names.arguments().isEmpty()
+        && names.arguments().constFirst().toStringList().contains(FileManagerService);
+}
+
+bool AskFileManager(const QString& uri)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !FileManagerProvided(bus)) {
+        return false;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(FileManagerService,
+        QStringLiteral("/org/freedesktop/FileManager1"), FileManagerService,
+        QStringLiteral("ShowFolders"));
+    call << QStringList { uri } << QString();
+    return bus.call(call, QDBus::Block, FileManagerTimeoutMs).type() == QDBusMessage::ReplyMessage;
+}
+
+// Starts xdg-open detached; 0 when it was started, else an errno value.
+std::uint32_t StartXdgOpen(const QString& uri)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (program.isEmpty()) {
+        return ENOENT;
+    }
+    return QProcess::startDetached(program, { uri }) ? 0 : EACCES;
+}
+
+bool OpenUri(const std::u16string& path, std::uint32_t& lastError)
+{
+    const QString uri = QUrl::fromLocalFile(QString::fromStdU16String(path)).toString(QUrl::FullyEncoded);
+    if (AskFileManager(uri)) {
+        return true;
+    }
+    lastError = StartXdgOpen(uri);
+    return lastError == 0;
+}
+
+} // namespace
+
+bool ShellOpenFolder(const std::u16string& path, std::uint32_t& lastError)
+{
+    lastError = 0;
+    return OpenUri(path, lastError);
+}
+
+void ShellOpenDefault(TWindowHandle, const std::u16string& path)
+{
+    std::uint32_t ignored = 0;
+    OpenUri(path, ignored);
+}
+
+} // namespace platform

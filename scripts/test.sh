@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up, builds from scratch and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export BUILD_DIR=${BUILD_DIR:-build}
+rm -rf "$BUILD_DIR"
+bash scripts/setup.sh
+# No session bus and a private home: tests never touch the user's desktop or trash.
+unset DBUS_SESSION_BUS_ADDRESS
+ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 300
