@@ -15,3 +15,9 @@ std::u16string ExcludeTrailingDelimiter(std::u16string path, char16_t delimiter)
     }
     return path;
 }
+
+std::u16string ExtractFolder(const std::u16string& path, char16_t delimiter)
+{
+    const auto last = path.rfind(delimiter);
+    return last == std::u16string::npos ? std::u16string() : path.substr(0, last);
+}

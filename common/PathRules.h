@@ -11,3 +11,7 @@ std::u16string IncludeTrailingDelimiter(std::u16string path, char16_t delimiter)
 
 // Removes one trailing delimiter, if there is one; a second one stays.
 std::u16string ExcludeTrailingDelimiter(std::u16string path, char16_t delimiter);
+
+// The folder part of a path: everything before the last delimiter ("" when
+// there is none).
+std::u16string ExtractFolder(const std::u16string& path, char16_t delimiter);

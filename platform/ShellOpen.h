@@ -10,7 +10,7 @@ namespace platform {
 // Asks the desktop shell to show a folder with the "open" verb and no owner
 // window (Windows: ShellExecuteExW). True when the request was accepted;
 // otherwise the system error code is stored in lastError.
-bool ShellOpenFolder(const std::u16string& path, std::uint32_t& lastError);
+bool ShellOpenFolder(const char16_t* path, std::uint32_t& lastError);
 
 // The shell's default action on a path, owned by a window; the result is not
 // reported (Windows: ShellExecuteW with no verb).

@@ -69,7 +69,7 @@ bool OpenUri(const std::u16string& path, std::uint32_t& lastError)
 
 } // namespace
 
-bool ShellOpenFolder(const std::u16string& path, std::uint32_t& lastError)
+bool ShellOpenFolder(const char16_t* path, std::uint32_t& lastError)
 {
     lastError = 0;
     return OpenUri(path, lastError);

@@ -1,0 +1,32 @@
+#include "common/TLabeledEdit.h"
+
+#include <QLabel>
+
+namespace {
+constexpr int LabelSpacing = 3;
+constexpr int LabelHeight = 13;
+} // namespace
+
+TLabeledEdit::TLabeledEdit(QWidget* parent, const QString& label)
+    : QLineEdit(parent), FLabel(new QLabel(label, parent))
+{
+    FLabel->setBuddy(this);
+    PlaceLabel();
+}
+
+void TLabeledEdit::moveEvent(QMoveEvent* event)
+{
+    QLineEdit::moveEvent(event);
+    PlaceLabel();
+}
+
+void TLabeledEdit::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    PlaceLabel();
+}
+
+void TLabeledEdit::PlaceLabel()
+{
+    FLabel->setGeometry(x(), y() - LabelSpacing - LabelHeight, FLabel->sizeHint().width(), LabelHeight);
+}

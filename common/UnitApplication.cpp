@@ -1,0 +1,174 @@
+#include "common/UnitApplication.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QAbstractEventDispatcher>
+#include <QCursor>
+#include <QMessageBox>
+#include <QStatusTipEvent>
+#include <QWidget>
+
+#include "common/Exception.h"
+#include "common/MessageText.h"
+#include "platform/ExecutablePath.h"
+#include "platform/HelpViewer.h"
+#include "platform/StartupShowState.h"
+
+namespace {
+
+TApplication* TheApplication = nullptr;
+
+// Qt ends a run it cannot start (no display, no platform plugin) with
+// abort(); say why in one line and leave without a core dump instead.
+void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s: cannot start: no usable display. Set DISPLAY or "
+                             "WAYLAND_DISPLAY, or QT_QPA_PLATFORM=offscreen.\n",
+            QCoreApplication::applicationName().toLocal8Bit().constData());
+        std::fflush(stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
+}
+
+QString LongHintOf(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        if (!w->statusTip().isEmpty()) {
+            return w->statusTip();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    TheApplication = this;
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+        &TApplication::Idle);
+}
+
+TApplication::~TApplication()
+{
+    platform::HelpCloseAll();
+    FMainForm.reset();
+    TheApplication = nullptr;
+}
+
+TApplication* Application() { return TheApplication; }
+
+void TApplication::SetMainForm(std::unique_ptr<QWidget> form)
+{
+    if (!FMainForm) {
+        FMainForm = std::move(form);
+    }
+}
+
+QString TApplication::ExeName() const
+{
+    return QString::fromStdU16String(platform::ExecutablePath());
+}
+
+int TApplication::Run()
+{
+    if (FMainForm) {
+        switch (platform::StartupShowState()) {
+        case platform::TShowState::Maximized:
+            FMainForm->showMaximized();
+            break;
+        case platform::TShowState::Minimized:
+            FMainForm->showMinimized();
+            break;
+        case platform::TShowState::Normal:
+            FMainForm->show();
+            break;
+        }
+    }
+    return exec();
+}
+
+void TApplication::ShowException(const QString& message)
+{
+    // The one line that stands for exception logging.
+    std::fprintf(stderr, "%s: exception: %s\n", FTitle.toLocal8Bit().constData(),
+        message.toLocal8Bit().constData());
+    QMessageBox box(QMessageBox::Critical, FTitle,
+        QString::fromStdU16String(ExceptionDisplayText(message.toStdU16String())), QMessageBox::Ok,
+        activeModalWidget() ? activeModalWidget() : FMainForm.get());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    // Exceptions must not cross Qt's event loop: show them here and go on.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const Exception& e) {
+        ShowException(QString::fromStdU16String(e.Message()));
+    } catch (...) {
+        ShowException(QString());
+    }
+    return false;
+}
+
+void TApplication::UpdateHint()
+{
+    QWidget* under = widgetAt(QCursor::pos());
+    if (under == FHintControl) {
+        return;
+    }
+    FHintControl = under;
+    if (under) {
+        QStatusTipEvent tip(LongHintOf(under));
+        sendEvent(under, &tip);
+    }
+}
+
+void TApplication::Idle()
+{
+    if (FInIdle) {
+        return;
+    }
+    FInIdle = true;
+    UpdateHint();
+    if (FOnIdle) {
+        // The handler may clear the slot; keep it alive while it runs.
+        const TIdleHandler handler = FOnIdle;
+        // Not reached through notify(): catch here like the loop does.
+        try {
+            handler();
+        } catch (const Exception& e) {
+            ShowException(QString::fromStdU16String(e.Message()));
+        } catch (...) {
+            ShowException(QString());
+        }
+    }
+    FInIdle = false;
+}
+
+int RunProgram(int& argc, char** argv, const QString& title,
+    const std::function<std::unique_ptr<QWidget>()>& makeForm)
+{
+    qInstallMessageHandler(MessageHandler);
+    TApplication application(argc, argv);
+    application.setApplicationName(title.toLower());
+    try {
+        try {
+            application.SetTitle(title);
+            application.SetMainForm(makeForm());
+            application.Run();
+        } catch (const Exception&) {
+            throw;
+        } catch (...) {
+            throw Exception(std::u16string());
+        }
+    } catch (const Exception& e) {
+        application.ShowException(QString::fromStdU16String(e.Message()));
+    }
+    return 0;
+}

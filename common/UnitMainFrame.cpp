@@ -1,0 +1,210 @@
+#include "common/UnitMainFrame.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFont>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
+
+#include "common/HintText.h"
+#include "common/PathRules.h"
+#include "common/TLabeledEdit.h"
+#include "common/UnitAnchors.h"
+#include "common/UnitApplication.h"
+#include "common/UnitMessages.h"
+#include "platform/HelpViewer.h"
+#include "platform/PathDelimiter.h"
+
+namespace {
+
+using Anchor = TAnchorLayout;
+
+QFont FormFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    return font;
+}
+
+} // namespace
+
+void ApplyHint(QWidget* widget, const QString& hint)
+{
+    const std::u16string text = hint.toStdU16String();
+    widget->setToolTip(QString::fromStdU16String(ShortHint(text)));
+    widget->setStatusTip(QString::fromStdU16String(LongHint(text)));
+}
+
+TImageList::TImageList(QObject* parent, const QStringList& resourcePaths) : QObject(parent)
+{
+    for (const QString& path : resourcePaths) {
+        FIcons.append(QIcon(path));
+    }
+}
+
+QIcon TImageList::Icon(int index) const
+{
+    return index >= 0 && index < FIcons.size() ? FIcons.at(index) : QIcon();
+}
+
+TAction::TAction(QObject* manager, const QString& caption, const QString& hint, int imageIndex,
+    const QString& category, const TImageList* images)
+    : QAction(caption, manager), FHint(hint), FImageIndex(imageIndex), FCategory(category)
+{
+    const std::u16string text = hint.toStdU16String();
+    setToolTip(hint.isEmpty() ? QString() : QString::fromStdU16String(ShortHint(text)));
+    setStatusTip(QString::fromStdU16String(LongHint(text)));
+    if (images && imageIndex >= 0) {
+        setIcon(images->Icon(imageIndex));
+    }
+}
+
+TBitBtn::TBitBtn(QWidget* parent, QAction* action) : QPushButton(parent), FAction(action)
+{
+    setAutoDefault(false);
+    connect(this, &QPushButton::clicked, FAction, &QAction::trigger);
+    connect(FAction, &QAction::changed, this, &TBitBtn::Sync);
+    Sync();
+}
+
+void TBitBtn::Sync()
+{
+    setText(FAction->text());
+    setIcon(FAction->icon());
+    setToolTip(FAction->toolTip());
+    setStatusTip(FAction->statusTip());
+    setEnabled(FAction->isEnabled());
+}
+
+TMainFrame::TMainFrame(QSize designClient, bool maximizeBox)
+    : QWidget(nullptr), FAnchors(new TAnchorLayout(this, designClient))
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (maximizeBox) {
+        flags |= Qt::WindowMaximizeButtonHint;
+    }
+    setWindowFlags(flags);
+    setFont(FormFont());
+    resize(designClient);
+}
+
+TMainFrame::~TMainFrame() = default;
+
+void TMainFrame::InitFrame(const QString& helpFileName)
+{
+    TApplication* application = Application();
+    setWindowTitle(application->Title());
+    application->SetOnIdle([this] { ApplicationIdle(); });
+    const char16_t delimiter = platform::PathDelimiter();
+    const std::u16string folder = ExtractFolder(application->ExeName().toStdU16String(), delimiter);
+    application->SetHelpFile(
+        QString::fromStdU16String(IncludeTrailingDelimiter(folder, delimiter)) + helpFileName);
+}
+
+TLabeledEdit* TMainFrame::CreateFolderEdit(const TFolderTexts& texts, QRect design)
+{
+    auto* edit = new TLabeledEdit(this, texts.Label);
+    edit->setPlaceholderText(texts.Placeholder);
+    ApplyHint(edit, texts.Hint);
+    FAnchors->Place(edit, design, Anchor::AkLeft | Anchor::AkTop | Anchor::AkRight);
+    return edit;
+}
+
+QToolButton* TMainFrame::CreateSpeedButton(QAction* action, QRect design)
+{
+    auto* button = new QToolButton(this);
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(true);
+    FAnchors->Place(button, design, Anchor::AkTop | Anchor::AkRight);
+    return button;
+}
+
+TBitBtn* TMainFrame::CreateBitBtn(QAction* action, QRect design, bool anchorRight)
+{
+    auto* button = new TBitBtn(this, action);
+    FAnchors->Place(button, design, Anchor::AkTop | (anchorRight ? Anchor::AkRight : Anchor::AkLeft));
+    return button;
+}
+
+QStatusBar* TMainFrame::CreateStatusBar(int height)
+{
+    auto* status = new QStatusBar(this);
+    FAnchors->Align(status, TAnchorLayout::TAlign::Bottom, height);
+    return status;
+}
+
+QFileDialog* TMainFrame::CreateSaveDialog()
+{
+    auto* dialog = new QFileDialog(this);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
+void TMainFrame::FolderRefer(QLineEdit* edit, const QString& caption)
+{
+    QFileDialog browser(this, caption);
+    browser.setFileMode(QFileDialog::Directory);
+    browser.setOption(QFileDialog::ShowDirsOnly, true);
+    browser.setAcceptMode(QFileDialog::AcceptOpen);
+    if (browser.exec() != QDialog::Accepted || browser.selectedFiles().isEmpty()) {
+        return;
+    }
+    // Qt gives a root with its delimiter and other folders without one.
+    edit->setText(QDir::toNativeSeparators(browser.selectedFiles().constFirst()));
+}
+
+void TMainFrame::HelpHelp()
+{
+    platform::HelpDisplayContents(Application()->HelpFile().toStdU16String());
+}
+
+void TMainFrame::ReportFailure(const QString& text)
+{
+    ShowWarning(this, text);
+    StatusLine()->showMessage(text);
+}
+
+bool TMainFrame::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        if (QStatusBar* status = StatusLine()) {
+            status->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TMainFrame::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!FCentred) {
+        FCentred = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+}
+
+QAction* AddMenuItem(QMenu* menu, const QString& caption, QAction* action)
+{
+    auto* item = new QAction(caption, menu);
+    item->setIcon(action->icon());
+    item->setStatusTip(action->statusTip());
+    QObject::connect(item, &QAction::triggered, action, &QAction::trigger);
+    menu->addAction(item);
+    return item;
+}

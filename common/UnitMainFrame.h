@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QAction>
+#include <QIcon>
+#include <QList>
+#include <QPushButton>
+#include <QWidget>
+
+class QFileDialog;
+class QLineEdit;
+class QStatusBar;
+class QToolButton;
+class TAnchorLayout;
+class TLabeledEdit;
+
+// The pictures the actions and buttons show, by index.
+class TImageList : public QObject {
+    Q_OBJECT
+
+public:
+    TImageList(QObject* parent, const QStringList& resourcePaths);
+
+    int Count() const { return static_cast<int>(FIcons.size()); }
+    QIcon Icon(int index) const;
+
+private:
+    QList<QIcon> FIcons;
+};
+
+// An action with a "short|long" hint, a picture index and a category.
+class TAction : public QAction {
+    Q_OBJECT
+
+public:
+    TAction(QObject* manager, const QString& caption, const QString& hint, int imageIndex,
+        const QString& category, const TImageList* images);
+
+    const QString& Hint() const { return FHint; }
+    int ImageIndex() const { return FImageIndex; }
+    const QString& Category() const { return FCategory; }
+
+private:
+    QString FHint;
+    int FImageIndex;
+    QString FCategory;
+};
+
+// A push button with a picture that shows and runs an action.
+class TBitBtn : public QPushButton {
+    Q_OBJECT
+
+public:
+    TBitBtn(QWidget* parent, QAction* action);
+
+    QAction* Action() const { return FAction; }
+
+private:
+    void Sync();
+
+    QAction* FAction;
+};
+
+// Per-tool texts of the folder field.
+struct TFolderTexts {
+    QString Label;
+    QString Hint;
+    QString Placeholder;
+    QString BrowserCaption;
+};
+
+// What both tools' main windows share. Each tool's TFormMain derives from it,
+// declares its own fields and binds its handlers to these operations.
+class TMainFrame : public QWidget {
+    Q_OBJECT
+
+public:
+    ~TMainFrame() override;
+
+    TAnchorLayout* Anchors() const { return FAnchors; }
+
+protected:
+    TMainFrame(QSize designClient, bool maximizeBox);
+
+    // The constructor's steps: caption, the one-shot idle handler, help file.
+    void InitFrame(const QString& helpFileName);
+    virtual void ApplicationIdle() = 0;
+    virtual QStatusBar* StatusLine() const = 0;
+
+    TLabeledEdit* CreateFolderEdit(const TFolderTexts& texts, QRect design);
+    QToolButton* CreateSpeedButton(QAction* action, QRect design);
+    TBitBtn* CreateBitBtn(QAction* action, QRect design, bool anchorRight = true);
+    QStatusBar* CreateStatusBar(int height);
+    QFileDialog* CreateSaveDialog();
+
+    // Folder browser: a chosen folder replaces the field's text.
+    void FolderRefer(QLineEdit* edit, const QString& caption);
+    void HelpHelp();
+    // Warning box, then the same text in the status line.
+    void ReportFailure(const QString& text);
+
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TAnchorLayout* FAnchors;
+    bool FCentred = false;
+};
+
+// Sets the hint's parts as tooltip and status tip.
+void ApplyHint(QWidget* widget, const QString& hint);
+
+class QMenu;
+
+// A menu entry with a caption of its own that shows the action's picture and
+// hint and runs it.
+QAction* AddMenuItem(QMenu* menu, const QString& caption, QAction* action);

@@ -1,0 +1,171 @@
+#include "opener/UnitMain.h"
+
+#include <algorithm>
+
+#include <boost/scoped_array.hpp>
+
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "common/Exception.h"
+#include "common/FolderTest.h"
+#include "common/MessageText.h"
+#include "common/PathRules.h"
+#include "common/TLabeledEdit.h"
+#include "common/UnitAnchors.h"
+#include "common/UnitApplication.h"
+#include "platform/HelpViewer.h"
+#include "platform/PathDelimiter.h"
+#include "platform/ShellOpen.h"
+#include "platform/SystemError.h"
+
+namespace {
+
+const TFolderTexts FolderTexts {
+    QStringLiteral("開くフォルダー"),
+    QStringLiteral("開くフォルダーを選択してください。"),
+    QStringLiteral("開くフォルダーを選択してください。"),
+    QStringLiteral("開くフォルダーを選択してください。"),
+};
+
+const QString CategoryFile = QStringLiteral("ファイル");
+const QString CategoryHelp = QStringLiteral("ヘルプ");
+
+QFont MenuFont()
+{
+    QFont font(QStringLiteral("MS UI Gothic"));
+    font.setPixelSize(12);
+    return font;
+}
+
+} // namespace
+
+TFormMain::TFormMain() : TMainFrame(QSize(426, 154), false)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowIcon(QIcon(QStringLiteral(":/tervano/icon.png")));
+
+    ActionManager1 = new QObject(this);
+    ImageList1 = new TImageList(this,
+        { QStringLiteral(":/common/imagelist/folder.png"), QStringLiteral(":/common/imagelist/floppy.png"),
+            QStringLiteral(":/common/imagelist/folder-open.png"), QStringLiteral(":/tervano/imagelist/exit.png") });
+    ActionFolderRefer = new TAction(ActionManager1, QStringLiteral("参照(&O)"),
+        QStringLiteral("フォルダーの参照"), 0, CategoryFile, ImageList1);
+    ActionFolderOpen = new TAction(ActionManager1, QStringLiteral("フォルダーを開く"),
+        QStringLiteral("指定されたフォルダーを開きます。"), 2, CategoryFile, ImageList1);
+    ActionSaveBatchFile = new TAction(ActionManager1, QStringLiteral("バッチファイルの作成"),
+        QStringLiteral("指定されたフォルダーを開くバッチファイルを作成します。"), 1, CategoryFile, ImageList1);
+    ActionHelpHelp = new TAction(ActionManager1, QStringLiteral("ヘルプ"), QString(), -1, CategoryHelp, ImageList1);
+    ActionHelpVersion = new TAction(ActionManager1, QStringLiteral("バージョン情報"), QString(), -1,
+        CategoryHelp, ImageList1);
+    ActionFileExit = new TAction(ActionManager1, QStringLiteral("終了(&X)"),
+        QStringLiteral("終了|アプリケーションを終了します"), 3, CategoryFile, ImageList1);
+
+    connect(ActionFolderRefer, &QAction::triggered, this, [this] { ActionFolderReferExecute(ActionFolderRefer); });
+    connect(ActionFolderOpen, &QAction::triggered, this, [this] { ActionFolderOpenExecute(ActionFolderOpen); });
+    connect(ActionSaveBatchFile, &QAction::triggered, this,
+        [this] { ActionSaveBatchFileExecute(ActionSaveBatchFile); });
+    connect(ActionHelpHelp, &QAction::triggered, this, [this] { ActionHelpHelpExecute(ActionHelpHelp); });
+    connect(ActionHelpVersion, &QAction::triggered, this,
+        [this] { ActionHelpVersionExecute(ActionHelpVersion); });
+    connect(ActionFileExit, &QAction::triggered, this, &TFormMain::FileExit);
+
+    CreateMenu();
+    EditFolder = CreateFolderEdit(FolderTexts, QRect(8, 52, 337, 21));
+    BtnFolderRefer = CreateSpeedButton(ActionFolderRefer, QRect(345, 52, 73, 22));
+    BtnFolderOpen = CreateBitBtn(ActionFolderOpen, QRect(178, 94, 105, 25));
+    BtnSaveBatchFile = CreateBitBtn(ActionSaveBatchFile, QRect(289, 94, 129, 25));
+    StatusBar1 = CreateStatusBar(19);
+    SaveDialogBatchFile = CreateSaveDialog();
+    setTabOrder(EditFolder, BtnFolderOpen);
+    setTabOrder(BtnFolderOpen, BtnSaveBatchFile);
+
+    InitFrame(QStringLiteral("tervano.chm"));
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::CreateMenu()
+{
+    ActionMainMenuBar1 = new QMenuBar(this);
+    ActionMainMenuBar1->setNativeMenuBar(false);
+    ActionMainMenuBar1->setFont(MenuFont());
+    Anchors()->Align(ActionMainMenuBar1, TAnchorLayout::TAlign::Top, 22);
+
+    QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(ActionFolderRefer);
+    file->addSeparator();
+    AddMenuItem(file, QStringLiteral("フォルダーを開く(&Z)"), ActionFolderOpen);
+    AddMenuItem(file, QStringLiteral("バッチファイルの作成(&Y)"), ActionSaveBatchFile);
+    file->addSeparator();
+    file->addAction(ActionFileExit);
+
+    QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("ヘルプ(&H)"));
+    AddMenuItem(help, QStringLiteral("ヘルプ(&Z)"), ActionHelpHelp);
+    AddMenuItem(help, QStringLiteral("バージョン情報(&Y)"), ActionHelpVersion);
+}
+
+bool TFormMain::FolderExists(const std::u16string& path) const
+{
+    return FolderExistsForOpener(path);
+}
+
+bool TFormMain::FolderOpen()
+{
+    try {
+        const std::u16string path
+            = IncludeTrailingDelimiter(EditFolder->text().toStdU16String(), platform::PathDelimiter());
+        if (!FolderExists(path)) {
+            throw Exception(u"フォルダーが見つかりませんでした。");
+        }
+        boost::scoped_array<char16_t> file(new char16_t[path.size() + 1]);
+        std::copy_n(path.c_str(), path.size() + 1, file.get());
+        std::uint32_t lastError = 0;
+        if (!platform::ShellOpenFolder(file.get(), lastError)) {
+            throw Exception(TrimSystemErrorText(platform::SystemErrorText(lastError)));
+        }
+        return true;
+    } catch (const Exception& e) {
+        ReportFailure(QString::fromStdU16String(e.Message()));
+        return false;
+    }
+}
+
+void TFormMain::ActionFolderReferExecute(QObject*)
+{
+    FolderRefer(EditFolder, FolderTexts.BrowserCaption);
+}
+
+void TFormMain::ActionFolderOpenExecute(QObject*)
+{
+    FolderOpen();
+}
+
+void TFormMain::ActionSaveBatchFileExecute(QObject*)
+{
+}
+
+void TFormMain::ActionHelpVersionExecute(QObject*)
+{
+}
+
+void TFormMain::ActionHelpHelpExecute(QObject*)
+{
+    HelpHelp();
+}
+
+void TFormMain::ApplicationIdle()
+{
+    Application()->ClearOnIdle();
+}
+
+void TFormMain::FileExit()
+{
+    if (QWidget* main = Application()->MainForm()) {
+        platform::HelpCloseAll();
+        main->close();
+    }
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "common/FolderTest.h"
+#include "common/Utf.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A small tree with every kind of path the two tests tell apart.
+class FolderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ft-folder-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        FRoot = pattern;
+        fs::create_directory(FRoot / "dir");
+        std::ofstream(FRoot / "file") << "x";
+        fs::create_directory_symlink(FRoot / "dir", FRoot / "link-dir");
+        fs::create_directory_symlink(FRoot / "gone", FRoot / "dangling");
+        fs::create_symlink("loop", FRoot / "loop");
+    }
+    void TearDown() override { fs::remove_all(FRoot); }
+
+    std::u16string P(const std::string& relative) const
+    {
+        return Utf8ToUtf16((FRoot / relative).string());
+    }
+
+    fs::path FRoot;
+};
+
+TEST_F(FolderTest, OpenerAndRemoverDisagreeWhereTheyShould)
+{
+    struct TRow {
+        std::string Path;
+        bool Opener;
+        bool Remover;
+    };
+    const TRow rows[] = {
+        { "dir/", true, true },
+        { "dir", true, true },
+        { "file/", false, false },
+        { "file", false, false },
+        { "missing/", false, false },
+        { "missing/deeper/", false, false },
+        { "link-dir/", true, true },
+        // A POSIX link carries no folder attribute of its own: once its
+        // target is gone (and a trailing '/' resolves it) it is simply missing.
+        { "dangling/", false, false },
+        // ELOOP: the attributes cannot be read, and not because it is missing.
+        { "loop/x/", true, false },
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Path);
+        EXPECT_EQ(FolderExistsForOpener(P(row.Path)), row.Opener);
+        EXPECT_EQ(FolderExistsForRemover(P(row.Path)), row.Remover);
+    }
+}
+
+TEST_F(FolderTest, UnreadableParentCountsForOpenerOnly)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads every folder";
+    }
+    fs::create_directories(FRoot / "locked" / "inner");
+    fs::permissions(FRoot / "locked", fs::perms::none);
+    const bool opener = FolderExistsForOpener(P("locked/inner/"));
+    const bool remover = FolderExistsForRemover(P("locked/inner/"));
+    fs::permissions(FRoot / "locked", fs::perms::owner_all);
+    EXPECT_TRUE(opener);
+    EXPECT_FALSE(remover);
+}
+
+TEST(FolderTestRoot, EmptyFieldIsTheRoot)
+{
+    EXPECT_TRUE(FolderExistsForOpener(u"/"));
+    EXPECT_TRUE(FolderExistsForRemover(u"/"));
+}
+
+} // namespace
