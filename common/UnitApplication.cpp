@@ -68,6 +68,19 @@ void TApplication::SetMainForm(std::unique_ptr<QWidget> form)
     }
 }
 
+void TApplication::SetOnIdle(const QObject* owner, TIdleHandler handler)
+{
+    FIdleOwner = owner;
+    FOnIdle = std::move(handler);
+}
+
+void TApplication::ClearOnIdleOf(const QObject* owner)
+{
+    if (FIdleOwner == owner) {
+        ClearOnIdle();
+    }
+}
+
 QString TApplication::ExeName() const
 {
     return QString::fromStdU16String(platform::ExecutablePath());

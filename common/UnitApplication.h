@@ -34,8 +34,10 @@ public:
 
     // One slot; the handler runs whenever the queue has emptied, after the
     // hint under the pointer was brought up to date.
-    void SetOnIdle(TIdleHandler handler) { FOnIdle = std::move(handler); }
-    void ClearOnIdle() { FOnIdle = nullptr; }
+    // The owner's going clears its handler, so the slot never dangles.
+    void SetOnIdle(const QObject* owner, TIdleHandler handler);
+    void ClearOnIdle() { FOnIdle = nullptr, FIdleOwner = nullptr; }
+    void ClearOnIdleOf(const QObject* owner);
     bool HasOnIdle() const { return static_cast<bool>(FOnIdle); }
 
     // Shows the main window as the process was asked to, then runs the loop.
@@ -54,6 +56,7 @@ private:
     QString FHelpFile;
     std::unique_ptr<QWidget> FMainForm;
     TIdleHandler FOnIdle;
+    const QObject* FIdleOwner = nullptr;
     QWidget* FHintControl = nullptr;
     bool FInIdle = false;
 };

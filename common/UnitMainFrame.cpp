@@ -93,13 +93,18 @@ TMainFrame::TMainFrame(QSize designClient, bool maximizeBox)
     resize(designClient);
 }
 
-TMainFrame::~TMainFrame() = default;
+TMainFrame::~TMainFrame()
+{
+    if (TApplication* application = Application()) {
+        application->ClearOnIdleOf(this);
+    }
+}
 
 void TMainFrame::InitFrame(const QString& helpFileName)
 {
     TApplication* application = Application();
     setWindowTitle(application->Title());
-    application->SetOnIdle([this] { ApplicationIdle(); });
+    application->SetOnIdle(this, [this] { ApplicationIdle(); });
     const char16_t delimiter = platform::PathDelimiter();
     const std::u16string folder = ExtractFolder(application->ExeName().toStdU16String(), delimiter);
     application->SetHelpFile(

@@ -1,0 +1,347 @@
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/Exception.h"
+#include "common/TLabeledEdit.h"
+#include "common/UnitApplication.h"
+#include "opener/UnitMain.h"
+#include "tests/ModalCatcher.h"
+
+namespace {
+
+QWidget* NextTabStop(QWidget* from)
+{
+    QWidget* w = from->nextInFocusChain();
+    while (w != from && !(w->focusPolicy() & Qt::TabFocus)) {
+        w = w->nextInFocusChain();
+    }
+    return w;
+}
+
+} // namespace
+
+// The opener's window, offscreen, with a fake xdg-open on PATH and no bus.
+class TervanoFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void CaptionAndHelpFileFollowTheExecutable();
+    void IdleHandlerRunsOnce();
+    void Geometry_data();
+    void Geometry();
+    void MenuTreeAndActions();
+    void FolderOpen_data();
+    void FolderOpen();
+    void RefusedRequestShowsSystemText();
+    void BrowseSetsFieldOrKeepsIt_data();
+    void BrowseSetsFieldOrKeepsIt();
+    void ExitActionClosesTheMainWindow();
+    void EscapingExceptionIsShownWithTheTitle_data();
+    void EscapingExceptionIsShownWithTheTitle();
+
+private:
+    void UseFakeOpener(bool present);
+    QStringList OpenedUris() const;
+
+    QTemporaryDir FTemp;
+    QString FBin;
+    QString FLog;
+    QByteArray FPath;
+};
+
+void TervanoFormTest::initTestCase()
+{
+    QVERIFY(FTemp.isValid());
+    FBin = FTemp.filePath(QStringLiteral("bin"));
+    FLog = FTemp.filePath(QStringLiteral("opened.log"));
+    QDir().mkpath(FBin);
+    QFile script(FBin + QStringLiteral("/xdg-open"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$FT_OPEN_LOG\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("FT_OPEN_LOG", FLog.toLocal8Bit());
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    FPath = qgetenv("PATH");
+    QDir().mkpath(FTemp.filePath(QStringLiteral("tree/a b")));
+}
+
+void TervanoFormTest::cleanup()
+{
+    QFile::remove(FLog);
+    qputenv("PATH", FPath);
+}
+
+void TervanoFormTest::UseFakeOpener(bool present)
+{
+    // Without it, PATH holds nothing that could open a folder.
+    qputenv("PATH", present ? FBin.toLocal8Bit() : FTemp.filePath(QStringLiteral("empty")).toLocal8Bit());
+}
+
+QStringList TervanoFormTest::OpenedUris() const
+{
+    // The fake runs detached: give it a moment to write.
+    QStringList lines;
+    for (int i = 0; i < 100 && lines.isEmpty(); ++i) {
+        QFile log(FLog);
+        if (log.open(QIODevice::ReadOnly)) {
+            lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        }
+        if (lines.isEmpty()) {
+            QTest::qWait(20);
+        }
+    }
+    return lines;
+}
+
+void TervanoFormTest::CaptionAndHelpFileFollowTheExecutable()
+{
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(FTemp.path());
+    TFormMain form;
+    QDir::setCurrent(before);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tervano"));
+    QCOMPARE(Application()->HelpFile(), QCoreApplication::applicationDirPath() + QStringLiteral("/tervano.chm"));
+}
+
+void TervanoFormTest::IdleHandlerRunsOnce()
+{
+    TFormMain form;
+    QVERIFY(Application()->HasOnIdle());
+    form.show();
+    // Only a loop that may block goes idle; processEvents() never does.
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY(!Application()->HasOnIdle());
+}
+
+void TervanoFormTest::Geometry_data()
+{
+    QTest::addColumn<int>("widen");
+    QTest::newRow("design size") << 0;
+    QTest::newRow("widened by 100") << 100;
+}
+
+void TervanoFormTest::Geometry()
+{
+    QFETCH(int, widen);
+    TFormMain form;
+    form.resize(426 + widen, 154);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.size(), QSize(426 + widen, 154));
+    QCOMPARE(form.ActionMainMenuBar1->geometry(), QRect(0, 0, 426 + widen, 22));
+    QCOMPARE(form.EditFolder->geometry(), QRect(8, 52, 337 + widen, 21));
+    QCOMPARE(form.BtnFolderRefer->geometry(), QRect(345 + widen, 52, 73, 22));
+    QCOMPARE(form.BtnFolderOpen->geometry(), QRect(178 + widen, 94, 105, 25));
+    QCOMPARE(form.BtnSaveBatchFile->geometry(), QRect(289 + widen, 94, 129, 25));
+    QCOMPARE(form.StatusBar1->geometry(), QRect(0, 135, 426 + widen, 19));
+    // The label stands 3 pixels above the field and moves with it.
+    QCOMPARE(form.EditFolder->EditLabel()->geometry().bottom(), 52 - 3 - 1);
+    QCOMPARE(form.EditFolder->EditLabel()->x(), 8);
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.BtnFolderRefer->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(NextTabStop(form.EditFolder), form.BtnFolderOpen);
+    QCOMPARE(NextTabStop(form.BtnFolderOpen), form.BtnSaveBatchFile);
+}
+
+void TervanoFormTest::MenuTreeAndActions()
+{
+    TFormMain form;
+    QStringList tree;
+    for (QAction* top : form.ActionMainMenuBar1->actions()) {
+        tree << top->text();
+        for (QAction* item : top->menu()->actions()) {
+            tree << (item->isSeparator() ? QStringLiteral("  -") : QStringLiteral("  ") + item->text());
+        }
+    }
+    QCOMPARE(tree,
+        QStringList({ "ファイル(&F)", "  参照(&O)", "  -", "  フォルダーを開く(&Z)", "  バッチファイルの作成(&Y)",
+            "  -", "  終了(&X)", "ヘルプ(&H)", "  ヘルプ(&Z)", "  バージョン情報(&Y)" }));
+
+    struct TRow {
+        TAction* Action;
+        QString Caption, Hint, Category;
+        int Image;
+    };
+    const TRow rows[] = {
+        { form.ActionFolderRefer, "参照(&O)", "フォルダーの参照", "ファイル", 0 },
+        { form.ActionFolderOpen, "フォルダーを開く", "指定されたフォルダーを開きます。", "ファイル", 2 },
+        { form.ActionSaveBatchFile, "バッチファイルの作成", "指定されたフォルダーを開くバッチファイルを作成します。",
+            "ファイル", 1 },
+        { form.ActionHelpHelp, "ヘルプ", "", "ヘルプ", -1 },
+        { form.ActionHelpVersion, "バージョン情報", "", "ヘルプ", -1 },
+        { form.ActionFileExit, "終了(&X)", "終了|アプリケーションを終了します", "ファイル", 3 },
+    };
+    for (const TRow& row : rows) {
+        QCOMPARE(row.Action->text(), row.Caption);
+        QCOMPARE(row.Action->Hint(), row.Hint);
+        QCOMPARE(row.Action->Category(), row.Category);
+        QCOMPARE(row.Action->ImageIndex(), row.Image);
+        QVERIFY(row.Action->shortcut().isEmpty());
+    }
+    QCOMPARE(form.ActionFileExit->toolTip(), QStringLiteral("終了"));
+    QCOMPARE(form.ActionFileExit->statusTip(), QStringLiteral("アプリケーションを終了します"));
+    QCOMPARE(form.BtnFolderOpen->text(), QStringLiteral("フォルダーを開く"));
+    QCOMPARE(form.EditFolder->placeholderText(), QStringLiteral("開くフォルダーを選択してください。"));
+    QCOMPARE(form.EditFolder->toolTip(), QStringLiteral("開くフォルダーを選択してください。"));
+    QCOMPARE(form.EditFolder->EditLabel()->text(), QStringLiteral("開くフォルダー"));
+    QCOMPARE(form.ImageList1->Count(), 4);
+}
+
+void TervanoFormTest::FolderOpen_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<QString>("uri");
+    const QString tree = FTemp.filePath(QStringLiteral("tree"));
+    const QString treeUri = QUrl::fromLocalFile(tree).toString(QUrl::FullyEncoded);
+    QTest::newRow("folder") << tree << true << treeUri + "/";
+    QTest::newRow("trailing delimiter kept single") << tree + "/" << true << treeUri + "/";
+    QTest::newRow("blank inside") << tree + "/a b" << true << treeUri + "/a%20b/";
+    QTest::newRow("missing") << tree + "/nothing" << false << QString();
+    QTest::newRow("a file") << FLog + ".none" << false << QString();
+}
+
+void TervanoFormTest::FolderOpen()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, opened);
+    QFETCH(QString, uri);
+    UseFakeOpener(true);
+    TFormMain form;
+    form.EditFolder->setText(field);
+    form.StatusBar1->showMessage(QStringLiteral("before"));
+    TModalCatcher catcher;
+    QCOMPARE(form.FolderOpen(), opened);
+    QCOMPARE(form.EditFolder->text(), field);
+    if (opened) {
+        QCOMPARE(catcher.Seen().Count, 0);
+        QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("before"));
+        QCOMPARE(OpenedUris(), QStringList { uri });
+    } else {
+        QCOMPARE(catcher.Seen().Count, 1);
+        QCOMPARE(catcher.Seen().Caption, QStringLiteral("警告"));
+        QCOMPARE(catcher.Seen().Icon, QMessageBox::Warning);
+        QCOMPARE(catcher.Seen().Text, QStringLiteral("フォルダーが見つかりませんでした。"));
+        QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("フォルダーが見つかりませんでした。"));
+        QTest::qWait(50);
+        QVERIFY(!QFile::exists(FLog));
+    }
+}
+
+void TervanoFormTest::RefusedRequestShowsSystemText()
+{
+    UseFakeOpener(false);
+    TFormMain form;
+    form.EditFolder->setText(FTemp.filePath(QStringLiteral("tree")));
+    TModalCatcher catcher;
+    QVERIFY(!form.FolderOpen());
+    const QString expected = QString::fromLocal8Bit(strerror(ENOENT));
+    QCOMPARE(catcher.Seen().Text, expected);
+    QCOMPARE(form.StatusBar1->currentMessage(), expected);
+}
+
+void TervanoFormTest::BrowseSetsFieldOrKeepsIt_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("expected");
+    const QString tree = FTemp.filePath(QStringLiteral("tree"));
+    QTest::newRow("folder comes without delimiter") << tree + "/a b" << tree + "/a b";
+    QTest::newRow("root keeps its delimiter") << QStringLiteral("/") << QStringLiteral("/");
+    QTest::newRow("cancel keeps typed text") << QString() << QStringLiteral("typed text");
+}
+
+void TervanoFormTest::BrowseSetsFieldOrKeepsIt()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, expected);
+    TFormMain form;
+    form.EditFolder->setText(QStringLiteral("typed text"));
+    QString caption;
+    TModalCatcher catcher([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) {
+            return;
+        }
+        caption = dialog->windowTitle();
+        if (chosen.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->setDirectory(chosen);
+            dialog->selectFile(chosen);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        }
+    });
+    form.ActionFolderRefer->trigger();
+    QCOMPARE(caption, QStringLiteral("開くフォルダーを選択してください。"));
+    QCOMPARE(form.EditFolder->text(), expected);
+}
+
+void TervanoFormTest::ExitActionClosesTheMainWindow()
+{
+    Application()->SetMainForm(std::make_unique<TFormMain>());
+    auto* form = static_cast<TFormMain*>(Application()->MainForm());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    form->ActionFileExit->trigger();
+    QVERIFY(!form->isVisible());
+}
+
+void TervanoFormTest::EscapingExceptionIsShownWithTheTitle_data()
+{
+    QTest::addColumn<bool>("ours");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Exception gets its full stop") << true << QStringLiteral("壊れました.");
+    QTest::newRow("anything else shows an empty box") << false << QString();
+}
+
+void TervanoFormTest::EscapingExceptionIsShownWithTheTitle()
+{
+    QFETCH(bool, ours);
+    QFETCH(QString, shown);
+    TModalCatcher catcher;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [ours] {
+        if (ours) {
+            throw Exception(u"壊れました");
+        }
+        throw 42;
+    });
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCOMPARE(catcher.Seen().Count, 1);
+    QCOMPARE(catcher.Seen().Caption, QStringLiteral("Tervano"));
+    QCOMPARE(catcher.Seen().Icon, QMessageBox::Critical);
+    QCOMPARE(catcher.Seen().Text, shown);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    TApplication application(argc, argv);
+    application.SetTitle(QStringLiteral("Tervano"));
+    application.setQuitOnLastWindowClosed(false);
+    TervanoFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TervanoFormTest.moc"
