@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -81,7 +82,7 @@ void TBitBtn::Sync()
 }
 
 TMainFrame::TMainFrame(QSize designClient, bool maximizeBox)
-    : QWidget(nullptr), FAnchors(new TAnchorLayout(this, designClient))
+    : QWidget(nullptr), FAnchors(new TAnchorLayout(this, designClient)), FDesignClient(designClient)
 {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -156,6 +157,13 @@ QFileDialog* TMainFrame::CreateSaveDialog()
     return dialog;
 }
 
+void TMainFrame::SetMenuBar(QMenuBar* menuBar)
+{
+    menuBar->setNativeMenuBar(false);
+    FAnchors->setMenuBar(menuBar);
+    resize(FDesignClient.width(), FDesignClient.height() + menuBar->sizeHint().height());
+}
+
 void TMainFrame::FolderRefer(QLineEdit* edit, const QString& caption)
 {
     QFileDialog browser(this, caption);
@@ -204,10 +212,12 @@ void TMainFrame::showEvent(QShowEvent* event)
     }
 }
 
-QAction* AddMenuItem(QMenu* menu, const QString& caption, QAction* action)
+QAction* AddMenuItem(QMenu* menu, const QString& caption, QAction* action, bool withPicture)
 {
     auto* item = new QAction(caption, menu);
-    item->setIcon(action->icon());
+    if (withPicture) {
+        item->setIcon(action->icon());
+    }
     item->setStatusTip(action->statusTip());
     QObject::connect(item, &QAction::triggered, action, &QAction::trigger);
     menu->addAction(item);

@@ -8,6 +8,7 @@
 
 class QFileDialog;
 class QLineEdit;
+class QMenuBar;
 class QStatusBar;
 class QToolButton;
 class TAnchorLayout;
@@ -91,6 +92,8 @@ protected:
     TBitBtn* CreateBitBtn(QAction* action, QRect design, bool anchorRight = true);
     QStatusBar* CreateStatusBar(int height);
     QFileDialog* CreateSaveDialog();
+    // A classic menu bar above the client area, which keeps its design size.
+    void SetMenuBar(QMenuBar* menuBar);
 
     // Folder browser: a chosen folder replaces the field's text.
     void FolderRefer(QLineEdit* edit, const QString& caption);
@@ -103,6 +106,7 @@ protected:
 
 private:
     TAnchorLayout* FAnchors;
+    QSize FDesignClient;
     bool FCentred = false;
 };
 
@@ -111,6 +115,6 @@ void ApplyHint(QWidget* widget, const QString& hint);
 
 class QMenu;
 
-// A menu entry with a caption of its own that shows the action's picture and
-// hint and runs it.
-QAction* AddMenuItem(QMenu* menu, const QString& caption, QAction* action);
+// A menu entry with a caption of its own that shows the action's hint (and,
+// unless told otherwise, its picture) and runs it.
+QAction* AddMenuItem(QMenu* menu, const QString& caption, QAction* action, bool withPicture = true);
