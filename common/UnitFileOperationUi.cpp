@@ -1,0 +1,111 @@
+#include "common/UnitFileOperationUi.h"
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+const QString ErrorCaption = QStringLiteral("削除エラー");
+
+QWidget* OwnerWidget(platform::TWindowHandle owner)
+{
+    if (owner != 0) {
+        if (QWidget* widget = QWidget::find(static_cast<WId>(owner))) {
+            return widget->window();
+        }
+    }
+    return QApplication::activeWindow();
+}
+
+void ShowErrorBox(platform::TWindowHandle owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, ErrorCaption, text, QMessageBox::Ok, OwnerWidget(owner));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace
+
+TFileOperationDialogs::TFileOperationDialogs() { platform::SetFileOperationUi(this); }
+
+TFileOperationDialogs::~TFileOperationDialogs()
+{
+    if (platform::FileOperationUi() == this) {
+        platform::SetFileOperationUi(nullptr);
+    }
+}
+
+void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const std::u16string& title, const TWork& work)
+{
+    platform::TCancelToken cancel;
+    std::atomic<bool> done { false };
+    std::exception_ptr failure;
+    QEventLoop loop;
+    // Receives the worker's "finished"; a queued call to it dies with it.
+    QObject relay;
+
+    std::thread worker([&] {
+        try {
+            work(cancel);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done.store(true);
+        QMetaObject::invokeMethod(&relay, [&loop] { loop.exit(0); }, Qt::QueuedConnection);
+    });
+
+    // Until the window shows, input waits in the queue as it would while the
+    // request blocked the thread.
+    QTimer delay;
+    delay.setSingleShot(true);
+    QObject::connect(&delay, &QTimer::timeout, &loop, [&loop] { loop.exit(1); });
+    delay.start(ProgressDelayMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    if (!done.load()) {
+        QProgressDialog progress(OwnerWidget(owner));
+        progress.setWindowTitle(QString::fromStdU16String(title));
+        progress.setLabelText(QString::fromStdU16String(title) + QStringLiteral("…"));
+        progress.setCancelButtonText(QStringLiteral("キャンセル"));
+        progress.setRange(0, 0); // no file names, no count: a busy bar
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setAutoClose(false);
+        progress.setAutoReset(false);
+        progress.setMinimumDuration(0);
+        QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&cancel, &progress] {
+            cancel.Cancel();
+            progress.setCancelButtonText(QString());
+            progress.show(); // canceled() hides it; it stays until the work stops
+        });
+        progress.show();
+        if (!done.load()) {
+            loop.exec();
+        }
+    }
+    worker.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void TFileOperationDialogs::ShowError(platform::TWindowHandle owner, const std::u16string& text)
+{
+    const QString message = QString::fromStdU16String(text);
+    if (QThread::currentThread() == qApp->thread()) {
+        ShowErrorBox(owner, message);
+        return;
+    }
+    // The user-interface thread runs a local loop while the work goes on.
+    QMetaObject::invokeMethod(qApp, [owner, message] { ShowErrorBox(owner, message); },
+        Qt::BlockingQueuedConnection);
+}

@@ -1,0 +1,268 @@
+// Permanent deletion: a descriptor-relative walk that never follows a link,
+// never leaves the item's file system and keeps a bounded number of
+// directories open, so neither depth nor breadth costs stack or descriptors.
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/ShellFileOperation.h"
+#include "platform/ShellFileOperation_posix.h"
+
+namespace platform::posix {
+
+namespace {
+
+// Directories held open at the deep end of the walk; the others are
+// re-opened by name (and checked by device and inode) when the walk climbs.
+constexpr std::size_t MaxOpenDirectories = 64;
+
+constexpr int DirectoryOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+struct TDirCloser {
+    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
+};
+using TDir = std::unique_ptr<DIR, TDirCloser>;
+
+struct TFrame {
+    std::string Name; // in the parent frame (or the item's parent)
+    dev_t Device;
+    ino_t Inode;
+    TDir Dir;                             // null while closed
+    std::unordered_set<std::string> Kept; // entries that stay; skipped when re-read
+};
+
+class TTreeRemover {
+public:
+    TTreeRemover(int parent, std::string displayPath, const TCancelToken& cancel, TItemFailure& failure)
+        : FParent(parent), FDisplayPath(std::move(displayPath)), FCancel(cancel), FFailure(failure)
+    {
+    }
+
+    int Remove(const std::string& name);
+
+private:
+    void Fail(int error, std::string path)
+    {
+        if (FResult == 0) {
+            FResult = error != 0 ? error : EIO;
+            FFailure = { std::move(path), FResult };
+        }
+    }
+
+    std::string FramePath(std::size_t index) const
+    {
+        std::string path = FDisplayPath;
+        for (std::size_t i = 1; i <= index; ++i) {
+            path += '/';
+            path += FStack[i].Name;
+        }
+        return path;
+    }
+
+    std::string EntryPath(const std::string& name) const { return FramePath(FStack.size() - 1) + '/' + name; }
+
+    // Descriptor of the directory that holds frame index (the item's parent for 0).
+    int HolderFd(std::size_t index) { return index == 0 ? FParent : FrameFd(index - 1); }
+    int FrameFd(std::size_t index);
+    bool Push(int holder, const std::string& name, const struct stat& st);
+    void RemoveEntry(const std::string& name, unsigned char type);
+    void PopAndRemove();
+
+    int FParent;
+    std::string FDisplayPath;
+    const TCancelToken& FCancel;
+    TItemFailure& FFailure;
+    dev_t FDevice = 0;
+    std::vector<TFrame> FStack;
+    int FResult = 0;
+    bool FAborted = false; // the tree changed under the walk, or cancel
+};
+
+int TTreeRemover::FrameFd(std::size_t index)
+{
+    if (FStack[index].Dir) {
+        return ::dirfd(FStack[index].Dir.get());
+    }
+    // Climb to the nearest open ancestor, then descend again by name.
+    std::size_t first = index;
+    while (first > 0 && !FStack[first - 1].Dir) {
+        --first;
+    }
+    int holder = first == 0 ? FParent : ::dirfd(FStack[first - 1].Dir.get());
+    TFd passing;
+    for (std::size_t k = first; k <= index; ++k) {
+        TFrame& frame = FStack[k];
+        TFd fd(::openat(holder, frame.Name.c_str(), DirectoryOpenFlags));
+        struct stat st {};
+        if (!fd || ::fstat(fd.Get(), &st) != 0 || st.st_dev != frame.Device || st.st_ino != frame.Inode) {
+            Fail(fd ? ESTALE : errno, FramePath(k));
+            FAborted = true;
+            return -1;
+        }
+        if (index - k < MaxOpenDirectories) {
+            frame.Dir.reset(::fdopendir(fd.Get()));
+            if (!frame.Dir) {
+                Fail(errno, FramePath(k));
+                FAborted = true;
+                return -1;
+            }
+            fd.Release();
+            holder = ::dirfd(frame.Dir.get());
+        } else {
+            passing = std::move(fd);
+            holder = passing.Get();
+        }
+    }
+    return ::dirfd(FStack[index].Dir.get());
+}
+
+bool TTreeRemover::Push(int holder, const std::string& name, const struct stat& st)
+{
+    TFd fd(::openat(holder, name.c_str(), DirectoryOpenFlags));
+    struct stat opened {};
+    if (!fd || ::fstat(fd.Get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) {
+        return false;
+    }
+    TDir dir(::fdopendir(fd.Get()));
+    if (!dir) {
+        return false;
+    }
+    fd.Release();
+    FStack.push_back({ name, st.st_dev, st.st_ino, std::move(dir), {} });
+    if (FStack.size() > MaxOpenDirectories) {
+        FStack[FStack.size() - 1 - MaxOpenDirectories].Dir.reset();
+    }
+    return true;
+}
+
+void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
+{
+    const int fd = FrameFd(FStack.size() - 1);
+    if (fd < 0) {
+        return;
+    }
+    if (type != DT_DIR && type != DT_UNKNOWN) {
+        if (::unlinkat(fd, name.c_str(), 0) == 0 || errno == ENOENT) {
+            return;
+        }
+        if (errno != EISDIR && errno != EPERM) {
+            Fail(errno, EntryPath(name));
+            FStack.back().Kept.insert(name);
+            return;
+        }
+    }
+    struct stat st {};
+    if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+        if (errno != ENOENT) {
+            Fail(errno, EntryPath(name));
+            FStack.back().Kept.insert(name);
+        }
+        return;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT) {
+            Fail(errno, EntryPath(name));
+            FStack.back().Kept.insert(name);
+        }
+        return;
+    }
+    if (st.st_dev != FDevice) {
+        Fail(EXDEV, EntryPath(name));
+        FStack.back().Kept.insert(name);
+        return;
+    }
+    if (!Push(fd, name, st)) {
+        const int error = errno;
+        // An empty folder that cannot be listed can still go.
+        if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+            Fail(error, EntryPath(name));
+            FStack.back().Kept.insert(name);
+        }
+    }
+}
+
+void TTreeRemover::PopAndRemove()
+{
+    const std::string path = FramePath(FStack.size() - 1);
+    const std::string name = std::move(FStack.back().Name);
+    FStack.pop_back();
+    const int holder = FStack.empty() ? FParent : FrameFd(FStack.size() - 1);
+    if (holder < 0) {
+        return;
+    }
+    if (::unlinkat(holder, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+        Fail(errno, path);
+        if (!FStack.empty()) {
+            FStack.back().Kept.insert(name);
+        }
+    }
+}
+
+int TTreeRemover::Remove(const std::string& name)
+{
+    struct stat st {};
+    if (::fstatat(FParent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+        Fail(errno, FDisplayPath);
+        return FResult;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (::unlinkat(FParent, name.c_str(), 0) != 0) {
+            Fail(errno, FDisplayPath);
+        }
+        return FResult;
+    }
+    FDevice = st.st_dev;
+    if (!Push(FParent, name, st)) {
+        const int error = errno;
+        if (::unlinkat(FParent, name.c_str(), AT_REMOVEDIR) != 0) {
+            Fail(error, FDisplayPath);
+        }
+        return FResult;
+    }
+    while (!FStack.empty() && !FAborted) {
+        if (FCancel.Cancelled()) {
+            return ECANCELED;
+        }
+        const int fd = FrameFd(FStack.size() - 1);
+        if (fd < 0) {
+            break;
+        }
+        errno = 0;
+        const dirent* entry = ::readdir(FStack.back().Dir.get());
+        if (!entry) {
+            if (errno != 0) {
+                Fail(errno, FramePath(FStack.size() - 1));
+            }
+            PopAndRemove();
+            continue;
+        }
+        const std::string entryName = entry->d_name;
+        if (entryName == "." || entryName == ".." || FStack.back().Kept.count(entryName) != 0) {
+            continue;
+        }
+        RemoveEntry(entryName, entry->d_type);
+    }
+    return FResult;
+}
+
+} // namespace
+
+int RemoveItem(const std::string& displayPath, const TItemPath& item, const TCancelToken& cancel,
+    TItemFailure& failure)
+{
+    const TFd parent(::open(item.Parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent) {
+        failure = { displayPath, errno != 0 ? errno : EIO };
+        return failure.Error;
+    }
+    TTreeRemover remover(parent.Get(), displayPath, cancel, failure);
+    return remover.Remove(item.Name);
+}
+
+} // namespace platform::posix

@@ -1,0 +1,145 @@
+#include "platform/ShellFileOperation.h"
+
+#include <atomic>
+#include <cerrno>
+#include <vector>
+
+#include "common/MessageText.h"
+#include "common/Utf.h"
+#include "platform/ShellFileOperation_posix.h"
+#include "platform/SystemError.h"
+
+namespace platform {
+
+namespace {
+
+std::atomic<TFileOperationUi*> RegisteredUi { nullptr };
+
+// The paths of a NUL-separated list; an empty entry ends it.
+std::vector<std::u16string> ParsePathList(const char16_t* list)
+{
+    std::vector<std::u16string> paths;
+    while (list && *list) {
+        std::u16string path(list);
+        list += path.size() + 1;
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+std::u16string Fill(std::u16string pattern, const std::u16string& path, const std::u16string& reason)
+{
+    for (const auto& [key, value] : { std::pair { u"%1", path }, std::pair { u"%2", reason } }) {
+        const auto at = pattern.find(key);
+        if (at != std::u16string::npos) {
+            pattern.replace(at, 2, value);
+        }
+    }
+    return pattern;
+}
+
+std::u16string FailureText(bool trash, const posix::TItemFailure& failure)
+{
+    const std::u16string reason = TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(failure.Error)));
+    return Fill(trash ? u"「%1」をゴミ箱に移動できませんでした。\n%2" : u"「%1」を削除できませんでした。\n%2",
+        Utf8ToUtf16(failure.Path), reason);
+}
+
+} // namespace
+
+namespace posix {
+
+std::optional<TItemPath> SplitItemPath(std::string path)
+{
+    while (!path.empty() && path.back() == '/') {
+        path.pop_back();
+    }
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    const auto slash = path.rfind('/');
+    TItemPath item;
+    if (slash == std::string::npos) {
+        item.Parent = ".";
+        item.Name = path;
+    } else {
+        item.Parent = slash == 0 ? "/" : path.substr(0, slash);
+        item.Name = path.substr(slash + 1);
+    }
+    if (item.Name == "." || item.Name == "..") {
+        return std::nullopt;
+    }
+    return item;
+}
+
+} // namespace posix
+
+void SetFileOperationUi(TFileOperationUi* ui) noexcept { RegisteredUi.store(ui); }
+
+TFileOperationUi* FileOperationUi() noexcept { return RegisteredUi.load(); }
+
+int RunFileOperation(TFileOperationRequest& request)
+{
+    request.AnyOperationsAborted = false;
+    if (request.Function != FoDelete) {
+        return EINVAL;
+    }
+    const std::vector<std::u16string> paths = ParsePathList(request.From);
+    if (paths.empty()) {
+        return EINVAL;
+    }
+    const bool trash = (request.Flags & FofAllowUndo) != 0;
+    const bool silent = (request.Flags & FofSilent) != 0;
+    TFileOperationUi* ui = FileOperationUi();
+    const bool showErrors = ui && (request.Flags & FofNoErrorUi) == 0;
+
+    int result = 0;
+    auto work = [&](const TCancelToken& cancel) {
+        for (const std::u16string& path : paths) {
+            if (cancel.Cancelled()) {
+                request.AnyOperationsAborted = true;
+                result = ECANCELED;
+                return;
+            }
+            const std::string native = Utf16ToUtf8(path);
+            posix::TItemFailure failure;
+            int code = 0;
+            std::u16string text;
+            if (const auto item = posix::SplitItemPath(native)) {
+                code = trash ? posix::TrashItem(native, *item, failure)
+                             : posix::RemoveItem(native, *item, cancel, failure);
+                if (code == ECANCELED) {
+                    request.AnyOperationsAborted = true;
+                    result = ECANCELED;
+                    return;
+                }
+                if (code != 0) {
+                    text = FailureText(trash, failure);
+                }
+            } else {
+                code = EINVAL;
+                text = Fill(u"「%1」は削除できません。", path, {});
+            }
+            if (code != 0) {
+                if (result == 0) {
+                    result = code;
+                }
+                if (showErrors) {
+                    ui->ShowError(request.Owner, text);
+                }
+            }
+        }
+    };
+
+    if (ui && (request.Flags & FofSimpleProgress) && !silent) {
+        const std::u16string title = request.ProgressTitle ? std::u16string(request.ProgressTitle)
+            : trash ? u"ゴミ箱に移動しています" : u"削除しています";
+        ui->RunWithProgress(request.Owner, title, work);
+    } else {
+        const TCancelToken never;
+        work(never);
+    }
+    return result;
+}
+
+} // namespace platform
