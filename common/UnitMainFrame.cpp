@@ -161,7 +161,10 @@ void TMainFrame::SetMenuBar(QMenuBar* menuBar)
 {
     menuBar->setNativeMenuBar(false);
     FAnchors->setMenuBar(menuBar);
-    resize(FDesignClient.width(), FDesignClient.height() + menuBar->sizeHint().height());
+    // The height the layout itself will give the bar.
+    const int barHeight = menuBar->hasHeightForWidth() ? menuBar->heightForWidth(FDesignClient.width())
+                                                       : menuBar->sizeHint().height();
+    resize(FDesignClient.width(), FDesignClient.height() + barHeight);
 }
 
 void TMainFrame::FolderRefer(QLineEdit* edit, const QString& caption)

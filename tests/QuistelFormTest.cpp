@@ -130,10 +130,12 @@ void QuistelFormTest::Geometry()
 {
     QFETCH(int, widen);
     TFormMain form;
-    const int menu = form.MainMenu1->height();
-    form.resize(426 + widen, 155 + menu);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const int menu = form.MainMenu1->height();
+    QCOMPARE(form.height(), 155 + menu);
+    form.resize(426 + widen, 155 + menu);
+    QTest::qWait(10);
     const auto client = [menu](QWidget* w) { return w->geometry().translated(0, -menu); };
     QCOMPARE(form.MainMenu1->geometry(), QRect(0, 0, 426 + widen, menu));
     QCOMPARE(client(form.EditFolder), QRect(8, 32, 337 + widen, 21));
