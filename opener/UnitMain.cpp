@@ -50,8 +50,8 @@ TFormMain::TFormMain() : TMainFrame(QSize(426, 154), false)
 
     ActionManager1 = new QObject(this);
     ImageList1 = new TImageList(this,
-        { QStringLiteral(":/common/imagelist/folder.png"), QStringLiteral(":/common/imagelist/floppy.png"),
-            QStringLiteral(":/common/imagelist/folder-open.png"), QStringLiteral(":/tervano/imagelist/exit.png") });
+        { QStringLiteral(":/tervano/imagelist/0.png"), QStringLiteral(":/tervano/imagelist/1.png"),
+            QStringLiteral(":/tervano/imagelist/2.png"), QStringLiteral(":/tervano/imagelist/3.png") });
     ActionFolderRefer = new TAction(ActionManager1, QStringLiteral("参照(&O)"),
         QStringLiteral("フォルダーの参照"), 0, CategoryFile, ImageList1);
     ActionFolderOpen = new TAction(ActionManager1, QStringLiteral("フォルダーを開く"),

@@ -40,8 +40,8 @@ TFormMain::TFormMain() : TMainFrame(QSize(426, 155), true), FShell(&SystemShell(
 
     ActionManager1 = new QObject(this);
     ImageList1 = new TImageList(this,
-        { QStringLiteral(":/common/imagelist/folder.png"), QStringLiteral(":/common/imagelist/floppy.png"),
-            QStringLiteral(":/common/imagelist/folder-open.png"), QStringLiteral(":/quistel/imagelist/cross.png") });
+        { QStringLiteral(":/quistel/imagelist/0.png"), QStringLiteral(":/quistel/imagelist/1.png"),
+            QStringLiteral(":/quistel/imagelist/2.png"), QStringLiteral(":/quistel/imagelist/3.png") });
     ActionFolderRefer = new TAction(ActionManager1, QStringLiteral("参照(&O)"),
         QStringLiteral("フォルダーの参照"), 0, QString(), ImageList1);
     ActionSaveBatchFile = new TAction(ActionManager1, QStringLiteral("バッチファイルの作成"),
