@@ -11,6 +11,7 @@
 
 #include "common/Exception.h"
 #include "common/MessageText.h"
+#include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"
 #include "platform/StartupShowState.h"
@@ -168,6 +169,8 @@ int RunProgram(int& argc, char** argv, const QString& title,
     const std::function<std::unique_ptr<QWidget>()>& makeForm)
 {
     qInstallMessageHandler(MessageHandler);
+    // Before Qt takes its own options out of argv.
+    platform::InitCommandLineArguments(argc, argv);
     TApplication application(argc, argv);
     application.setApplicationName(title.toLower());
     try {

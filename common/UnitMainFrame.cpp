@@ -11,18 +11,36 @@
 #include <QStatusTipEvent>
 #include <QToolButton>
 
+#include "common/BatchLine.h"
+#include "common/Exception.h"
 #include "common/HintText.h"
 #include "common/PathRules.h"
 #include "common/TLabeledEdit.h"
+#include "common/TStringList.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitMessages.h"
+#include "platform/BatchFile.h"
 #include "platform/HelpViewer.h"
 #include "platform/PathDelimiter.h"
 
 namespace {
 
 using Anchor = TAnchorLayout;
+
+// "text|pattern|text|pattern" as Qt's "text (pattern)" filters; a text that
+// already names its pattern in parentheses is kept as it is.
+QStringList NameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& text = parts.at(i);
+        const QString& pattern = parts.at(i + 1);
+        filters << (text.endsWith(u'(' + pattern + u')') ? text : text + QStringLiteral(" (") + pattern + u')');
+    }
+    return filters;
+}
 
 QFont FormFont()
 {
@@ -150,11 +168,43 @@ QFileDialog* TMainFrame::CreateSaveDialog()
 {
     auto* dialog = new QFileDialog(this);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilters(NameFilters(QString::fromStdU16String(platform::BatchFileFilter())));
+    dialog->setDefaultSuffix(QString::fromStdU16String(platform::BatchFileDefaultSuffix()).mid(1));
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog->setOption(QFileDialog::ReadOnly, false);
     dialog->setSizeGripEnabled(true);
     return dialog;
+}
+
+void TMainFrame::SaveBatchFile(
+    QLineEdit* edit, QFileDialog* dialog, const std::function<std::optional<int>()>& method)
+{
+    if (edit->text().isEmpty()) {
+        ShowWarning(this, QStringLiteral("フォルダーが選択されていません。"));
+        edit->setFocus();
+        return;
+    }
+    if (!FLastBatchFile.isEmpty()) {
+        dialog->selectFile(FLastBatchFile);
+    }
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return;
+    }
+    FLastBatchFile = dialog->selectedFiles().constFirst();
+    const std::optional<int> index = method();
+    const TScriptFormat format = platform::BatchScriptFormat();
+    TStringList lines;
+    lines.Add(BatchLine(format, Application()->ExeName().toStdU16String(), edit->text().toStdU16String(), index));
+    try {
+        platform::WriteBatchFile(QDir::toNativeSeparators(FLastBatchFile).toStdU16String(),
+            BatchFileText(format, lines[0]));
+        const QString done = QStringLiteral("バッチファイルを作成しました。");
+        ShowInformation(this, done);
+        StatusLine()->showMessage(done);
+    } catch (const Exception& e) {
+        ReportFailure(QString::fromStdU16String(e.Message()));
+    }
 }
 
 void TMainFrame::SetMenuBar(QMenuBar* menuBar)

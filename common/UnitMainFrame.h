@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include <QAction>
 #include <QIcon>
 #include <QList>
@@ -95,6 +98,10 @@ protected:
     // A classic menu bar above the client area, which keeps its design size.
     void SetMenuBar(QMenuBar* menuBar);
 
+    // Writes the launcher script for the folder in edit. method is read after
+    // the save dialog (the remover's index; nothing for the opener).
+    void SaveBatchFile(QLineEdit* edit, QFileDialog* dialog, const std::function<std::optional<int>()>& method);
+
     // Folder browser: a chosen folder replaces the field's text.
     void FolderRefer(QLineEdit* edit, const QString& caption);
     void HelpHelp();
@@ -107,6 +114,7 @@ protected:
 private:
     TAnchorLayout* FAnchors;
     QSize FDesignClient;
+    QString FLastBatchFile;
     bool FCentred = false;
 };
 

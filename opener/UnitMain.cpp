@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "common/CommandLineScan.h"
 #include "common/Exception.h"
 #include "common/FolderTest.h"
 #include "common/MessageText.h"
@@ -17,6 +18,7 @@
 #include "common/TLabeledEdit.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
+#include "platform/CommandLine.h"
 #include "platform/HelpViewer.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellOpen.h"
@@ -146,6 +148,7 @@ void TFormMain::ActionFolderOpenExecute(QObject*)
 
 void TFormMain::ActionSaveBatchFileExecute(QObject*)
 {
+    SaveBatchFile(EditFolder, SaveDialogBatchFile, [] { return std::optional<int>(); });
 }
 
 void TFormMain::ActionHelpVersionExecute(QObject*)
@@ -159,7 +162,15 @@ void TFormMain::ActionHelpHelpExecute(QObject*)
 
 void TFormMain::ApplicationIdle()
 {
+    // Unhook first: the operation's boxes run loops of their own.
     Application()->ClearOnIdle();
+    const TCommandLineScan scan = ScanCommandLine(platform::CommandLineArguments(), TCommandLineTool::Opener);
+    if (scan.Folder) {
+        EditFolder->setText(QString::fromStdU16String(*scan.Folder));
+    }
+    if (scan.Run && FolderOpen()) {
+        QCoreApplication::exit(0);
+    }
 }
 
 void TFormMain::FileExit()

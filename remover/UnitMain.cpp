@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "common/CommandLineScan.h"
 #include "common/FolderTest.h"
 #include "common/PathRules.h"
 #include "common/TLabeledEdit.h"
@@ -15,6 +16,7 @@
 #include "common/UnitApplication.h"
 #include "common/UnitFileOperationUi.h"
 #include "fileutil/Tfileutility.h"
+#include "platform/CommandLine.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellOpen.h"
 
@@ -158,6 +160,8 @@ void TFormMain::ActionFolderReferExecute(QObject*)
 
 void TFormMain::ActionSaveBatchFileExecute(QObject*)
 {
+    SaveBatchFile(EditFolder, SaveDialogBatchFile,
+        [this] { return std::optional<int>(ComboBoxRemoveType->currentIndex()); });
 }
 
 void TFormMain::ActionHelpVersionExecute(QObject*)
@@ -171,5 +175,18 @@ void TFormMain::ActionHelpHelpExecute(QObject*)
 
 void TFormMain::ApplicationIdle()
 {
+    // Unhook first: the operation's boxes run loops of their own.
     Application()->ClearOnIdle();
+    const TCommandLineScan scan = ScanCommandLine(platform::CommandLineArguments(), TCommandLineTool::Remover);
+    if (scan.Folder) {
+        EditFolder->setText(QString::fromStdU16String(*scan.Folder));
+    }
+    if (scan.Method) {
+        const int method = *scan.Method;
+        ComboBoxRemoveType->setCurrentIndex(method >= 0 && method < ComboBoxRemoveType->count() ? method : -1);
+    }
+    if (scan.Run) {
+        ActionQuistelExecute(nullptr);
+        close();
+    }
 }
