@@ -16,7 +16,8 @@ std::u16string BatchFileDefaultSuffix();
 std::u16string BatchFileFilter();
 
 // The file's bytes: Windows: the ANSI code page, characters it lacks as its
-// default character (never a best-fit look-alike); POSIX: UTF-8. No BOM.
+// default character (never a best-fit look-alike), empty if the system
+// refuses the conversion; POSIX: UTF-8. No BOM.
 std::string EncodeBatchText(const std::u16string& text);
 
 // Writes the text (from BatchFileText) to path, creating or replacing the
