@@ -17,7 +17,11 @@
 #include "fileutil/Tfileutility.h"
 #include "platform/ShellFileOperation.h"
 #include "remover/UnitMain.h"
+#include "tests/CommandLineHelper.h"
 #include "tests/ModalCatcher.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
 
 namespace {
 
@@ -68,6 +72,9 @@ private slots:
     void FailedDeletionIsReported();
     void EmptyFieldHandsTheShellAnEmptyList();
     void OpenChangesNothingInTheWindow();
+    void BatchLineCarriesTheMethodChosen();
+    void CommandLine_data();
+    void CommandLine();
 
 private:
     QString MakeVictim(const QString& name);
@@ -290,6 +297,69 @@ void QuistelFormTest::OpenChangesNothingInTheWindow()
     log.open(QIODevice::ReadOnly);
     QCOMPARE(QString::fromUtf8(log.readAll()).trimmed(),
         QUrl::fromLocalFile(victim + u'/').toString(QUrl::FullyEncoded));
+}
+
+void QuistelFormTest::BatchLineCarriesTheMethodChosen()
+{
+    const QString file = FTemp.filePath(QStringLiteral("remove.sh"));
+    TFormMain form;
+    form.EditFolder->setText(QStringLiteral("/data/it's old"));
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            // The method is read after the dialog.
+            form.ComboBoxRemoveType->setCurrentIndex(1);
+            // Typed as a person would: selectFile() leaves a focused name field alone.
+            dialog->setDirectory(QFileInfo(file).path());
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(file).fileName());
+            // done() skips the dialog's own checks of the folder.
+            QMetaObject::invokeMethod(dialog, "done", Qt::QueuedConnection, Q_ARG(int, QDialog::Accepted));
+        }
+    });
+    form.ActionSaveBatchFile->trigger();
+    QFile script(file);
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    QCOMPARE(script.readAll(), "#!/bin/sh\n'" + QCoreApplication::applicationFilePath().toUtf8()
+            + "' '-a' '/data/it'\\''s old' '-t=1'\n");
+}
+
+void QuistelFormTest::CommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("-t=1 removes for good and closes") << QStringList { "-t=1", "VICTIM", "-a" } << 1 << true << true;
+    QTest::newRow("-t=0 trashes") << QStringList { "-a", "VICTIM", "-t=0" } << 0 << true << true;
+    QTest::newRow("no -a only fills in") << QStringList { "VICTIM", "-t=1" } << 1 << false << false;
+    QTest::newRow("-t=x selects the trash") << QStringList { "VICTIM", "-t=x" } << 0 << false << false;
+    QTest::newRow("-t=123456 selects nothing") << QStringList { "VICTIM", "-t=123456" } << -1 << false << false;
+    QTest::newRow("-T=1 is a folder") << QStringList { "VICTIM", "-T=1" } << 0 << false << false;
+}
+
+void QuistelFormTest::CommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, method);
+    QFETCH(bool, removed);
+    QFETCH(bool, closed);
+    const QString victim = MakeVictim(QStringLiteral("victim"));
+    arguments.replaceInStrings(QStringLiteral("VICTIM"), victim);
+    SetCommandLine(arguments);
+    TFormMain form;
+    TModalCatcher catcher;
+    form.show();
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    SetCommandLine({});
+    QCOMPARE(form.isVisible(), !closed);
+    QCOMPARE(catcher.Seen().Count, 0);
+    QCOMPARE(form.ComboBoxRemoveType->currentIndex(), method);
+    QCOMPARE(QFileInfo::exists(victim), !removed);
+    QCOMPARE(Trashed().size(), removed && method == 0 ? 1 : 0);
+    if (!removed) {
+        QCOMPARE(form.EditFolder->text(), arguments.contains("-T=1") ? QStringLiteral("-T=1") : victim);
+    }
 }
 
 int main(int argc, char** argv)

@@ -3,6 +3,8 @@
 #include <QTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -19,6 +21,7 @@
 #include "common/TLabeledEdit.h"
 #include "common/UnitApplication.h"
 #include "opener/UnitMain.h"
+#include "tests/CommandLineHelper.h"
 #include "tests/ModalCatcher.h"
 
 namespace {
@@ -53,6 +56,11 @@ private slots:
     void BrowseSetsFieldOrKeepsIt_data();
     void BrowseSetsFieldOrKeepsIt();
     void ExitActionClosesTheMainWindow();
+    void BatchFileWriter_data();
+    void BatchFileWriter();
+    void EmptyFieldWritesNothing();
+    void CommandLine_data();
+    void CommandLine();
     void EscapingExceptionIsShownWithTheTitle_data();
     void EscapingExceptionIsShownWithTheTitle();
 
@@ -286,8 +294,9 @@ void TervanoFormTest::BrowseSetsFieldOrKeepsIt()
         if (chosen.isEmpty()) {
             dialog->reject();
         } else {
+            // With nothing typed, the dialog takes the folder it shows.
             dialog->setDirectory(chosen);
-            dialog->selectFile(chosen);
+            dialog->selectFile(QString());
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         }
     });
@@ -332,6 +341,110 @@ void TervanoFormTest::EscapingExceptionIsShownWithTheTitle()
     QCOMPARE(catcher.Seen().Caption, QStringLiteral("Tervano"));
     QCOMPARE(catcher.Seen().Icon, QMessageBox::Critical);
     QCOMPARE(catcher.Seen().Text, shown);
+}
+
+void TervanoFormTest::BatchFileWriter_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("caption");
+    const QString scripts = FTemp.filePath(QStringLiteral("scripts"));
+    QDir().mkpath(scripts);
+    QTest::newRow("written") << scripts + "/open" << QStringLiteral("/home/user/My Data/Old/") << "バッチファイルを作成しました。"
+                             << "情報";
+    // A folder that exists but where no file can be made, even by root.
+    QTest::newRow("cannot be created") << QStringLiteral("/proc/self/launch.sh") << QStringLiteral("/x")
+                                       << "ファイル \"/proc/self/launch.sh\" を作成できません。"
+                                       << "警告";
+}
+
+void TervanoFormTest::BatchFileWriter()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, field);
+    QFETCH(QString, box);
+    QFETCH(QString, caption);
+    TFormMain form;
+    form.EditFolder->setText(field);
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            // Typed as a person would: selectFile() leaves a focused name field alone.
+            dialog->setDirectory(QFileInfo(file).path());
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(file).fileName());
+            // done() skips the dialog's own checks of the folder.
+            QMetaObject::invokeMethod(dialog, "done", Qt::QueuedConnection, Q_ARG(int, QDialog::Accepted));
+        }
+    });
+    form.ActionSaveBatchFile->trigger();
+    QCOMPARE(catcher.Seen().Caption, caption);
+    // The system's text for the error follows the fixed part.
+    QVERIFY2(catcher.Seen().Text.startsWith(box), qPrintable(catcher.Seen().Text));
+    QVERIFY(catcher.Seen().Text.size() > box.size() || caption == QStringLiteral("情報"));
+    QCOMPARE(form.StatusBar1->currentMessage(), catcher.Seen().Text);
+    if (caption == QStringLiteral("情報")) {
+        // The default suffix was added to the typed name.
+        QFile script(file + QStringLiteral(".sh"));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QCOMPARE(script.readAll(), "#!/bin/sh\n'" + QCoreApplication::applicationFilePath().toUtf8()
+                + "' '-a' '/home/user/My Data/Old'\n");
+        QVERIFY(script.permissions() & QFile::ExeOwner);
+    }
+}
+
+void TervanoFormTest::EmptyFieldWritesNothing()
+{
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.BtnSaveBatchFile->setFocus();
+    form.StatusBar1->showMessage(QStringLiteral("before"));
+    bool dialogShown = false;
+    TModalCatcher catcher([&](QWidget* modal) {
+        dialogShown = true;
+        modal->close();
+    });
+    form.ActionSaveBatchFile->trigger();
+    QVERIFY(!dialogShown);
+    QCOMPARE(catcher.Seen().Text, QStringLiteral("フォルダーが選択されていません。"));
+    QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("before"));
+    QCOMPARE(form.focusWidget(), form.EditFolder);
+}
+
+void TervanoFormTest::CommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("quits");
+    const QString tree = FTemp.filePath(QStringLiteral("tree"));
+    QTest::newRow("-a then folder opens and quits") << QStringList { "-a", tree } << tree << true;
+    QTest::newRow("folder then -a alike") << QStringList { tree, "-a" } << tree << true;
+    QTest::newRow("missing folder stays open") << QStringList { "-a", tree + "/gone" } << tree + "/gone" << false;
+    QTest::newRow("last folder wins, nothing runs") << QStringList { "/A", tree } << tree << false;
+    QTest::newRow("-t=1 is a folder here") << QStringList { "-t=1" } << "-t=1" << false;
+    QTest::newRow("-A is no switch") << QStringList { tree, "-A" } << "-A" << false;
+}
+
+void TervanoFormTest::CommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, field);
+    QFETCH(bool, quits);
+    UseFakeOpener(true);
+    SetCommandLine(arguments);
+    TFormMain form;
+    TModalCatcher catcher;
+    form.show();
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, [&loop] { loop.exit(99); });
+    const int result = loop.exec();
+    SetCommandLine({});
+    if (result == 0) {
+        ResetQuit();
+    }
+    QCOMPARE(form.EditFolder->text(), field);
+    QCOMPARE(result, quits ? 0 : 99);
+    QCOMPARE(catcher.Seen().Count, quits || !arguments.contains("-a") ? 0 : 1);
 }
 
 int main(int argc, char** argv)
