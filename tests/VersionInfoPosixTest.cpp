@@ -309,6 +309,14 @@ INSTANTIATE_TEST_SUITE_P(Mutilations, VersionBlockDamage,
                 Put16(b, node + (b[node] | b[node + 1] << 8) - 2, u'x'); // its final NUL
             },
             u"\\StringFileInfo\\041103A4\\FileVersion" },
+        TBlockDamage { "KeyRunsToBlockEnd",
+            [](TBytes& b) {
+                // The last node: its key's NUL, padding and value all become text.
+                for (std::size_t at = NodeOf(b, u"Translation") + 6 + 22; at < b.size(); ++at) {
+                    b[at] = 'x';
+                }
+            },
+            u"\\VarFileInfo\\Translation" },
         TBlockDamage { "BinaryValuePastNode", [](TBytes& b) { Put16(b, NodeOf(b, u"Translation") + 2, 0x100); },
             u"\\VarFileInfo\\Translation" }),
     [](const auto& info) { return std::string(info.param.Name); });
