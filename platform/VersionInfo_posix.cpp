@@ -125,51 +125,42 @@ std::optional<std::vector<std::uint8_t>> ReadSection(const TFile& file)
     if (shoff == 0 || entSize < l.EntryBytes) {
         return std::nullopt;
     }
-    const auto entry = [&](std::uint64_t index) -> std::optional<std::vector<std::uint8_t>> {
-        if (index > (file.Size() - std::min(shoff, file.Size())) / entSize) {
-            return std::nullopt;
-        }
-        return file.ReadAt(shoff + index * entSize, l.EntryBytes);
-    };
+    const auto first = file.ReadAt(shoff, l.EntryBytes);
+    if (!first) {
+        return std::nullopt;
+    }
     // Many sections: the real count and string table index sit in section 0.
-    if (count == 0 || strIndex == ShnXindex) {
-        const auto first = entry(0);
-        if (!first) {
-            return std::nullopt;
-        }
-        if (count == 0) {
-            count = r.Field(*first, l.Size, l.AddrWidth);
-        }
-        if (strIndex == ShnXindex) {
-            strIndex = r.Field(*first, l.Link, 4);
-        }
+    if (count == 0) {
+        count = r.Field(*first, l.Size, l.AddrWidth);
     }
-    if (strIndex >= count) {
+    if (strIndex == ShnXindex) {
+        strIndex = r.Field(*first, l.Link, 4);
+    }
+    if (strIndex >= count || count > (file.Size() - shoff) / entSize) {
         return std::nullopt;
     }
-    const auto names = entry(strIndex);
-    if (!names) {
+    const auto table = file.ReadAt(shoff, count * entSize);
+    if (!table) {
         return std::nullopt;
     }
-    const auto strings = file.ReadAt(
-        r.Field(*names, l.Offset, l.AddrWidth), r.Field(*names, l.Size, l.AddrWidth));
+    const auto field = [&](std::uint64_t index, std::size_t at, std::size_t width) {
+        return r.Field(*table, static_cast<std::size_t>(index * entSize) + at, width);
+    };
+    const auto strings
+        = file.ReadAt(field(strIndex, l.Offset, l.AddrWidth), field(strIndex, l.Size, l.AddrWidth));
     if (!strings) {
         return std::nullopt;
     }
     for (std::uint64_t i = 1; i < count; ++i) {
-        const auto section = entry(i);
-        if (!section) {
-            return std::nullopt;
-        }
-        const std::uint64_t name = r.Field(*section, l.Name, 4);
+        const std::uint64_t name = field(i, l.Name, 4);
         if (name >= strings->size() || strings->size() - name < sizeof SectionName
             || std::memcmp(strings->data() + name, SectionName, sizeof SectionName) != 0) {
             continue;
         }
-        if (r.Field(*section, l.Type, 4) != ShtProgbits) {
+        if (field(i, l.Type, 4) != ShtProgbits) {
             return std::nullopt;
         }
-        return file.ReadAt(r.Field(*section, l.Offset, l.AddrWidth), r.Field(*section, l.Size, l.AddrWidth));
+        return file.ReadAt(field(i, l.Offset, l.AddrWidth), field(i, l.Size, l.AddrWidth));
     }
     return std::nullopt;
 }

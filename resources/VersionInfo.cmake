@@ -12,6 +12,7 @@
 
 include_guard(GLOBAL)
 
+# The POSIX version functions (platform/VersionInfo_posix.cpp) read this section.
 set(FT_VERSION_SECTION ".ft_version")
 set(_FT_VERSIONGEN_SOURCE "${CMAKE_CURRENT_LIST_DIR}/versiongen/VersionGen.cpp")
 

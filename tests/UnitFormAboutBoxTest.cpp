@@ -1,9 +1,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>

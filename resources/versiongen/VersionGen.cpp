@@ -5,6 +5,14 @@
 //
 //   ft_versiongen DESCRIPTION OUT.rc OUT.cpp SECTION
 //
+// The description is UTF-8 text of "Name = value" lines in three sections;
+// lines starting with "#" are comments:
+//   [Fixed]        FileVersion, ProductVersion (a.b.c.d), FileFlagsMask,
+//                  FileFlags, FileOS, FileType, FileSubtype (numbers, or
+//                  VOS__WINDOWS32, VFT_APP and the like)
+//   [Translation]  Language, CodePage (numbers)
+//   [Strings]      the string table, in this order; an empty value is kept
+//
 // Self-contained (std only) so that cross builds can compile it with the
 // host compiler alone.
 
