@@ -18,6 +18,7 @@
 #include "common/TLabeledEdit.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
+#include "common/UnitFormAboutBox.h"
 #include "platform/CommandLine.h"
 #include "platform/HelpViewer.h"
 #include "platform/PathDelimiter.h"
@@ -153,6 +154,7 @@ void TFormMain::ActionSaveBatchFileExecute(QObject*)
 
 void TFormMain::ActionHelpVersionExecute(QObject*)
 {
+    ShowAboutBox(this, Application()->Title(), windowIcon());
 }
 
 void TFormMain::ActionHelpHelpExecute(QObject*)

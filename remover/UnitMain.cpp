@@ -14,6 +14,7 @@
 #include "common/TLabeledEdit.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
+#include "common/UnitFormAboutBox.h"
 #include "common/UnitFileOperationUi.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/CommandLine.h"
@@ -166,6 +167,7 @@ void TFormMain::ActionSaveBatchFileExecute(QObject*)
 
 void TFormMain::ActionHelpVersionExecute(QObject*)
 {
+    ShowAboutBox(this, Application()->Title(), windowIcon());
 }
 
 void TFormMain::ActionHelpHelpExecute(QObject*)

@@ -10,6 +10,7 @@ packages=(
     libboost-dev libgtest-dev
     xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-noto-cjk
     trash-cli libglib2.0-bin dbus fp-utils
+    binutils-mingw-w64-x86-64
 )
 
 missing=()
