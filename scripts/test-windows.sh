@@ -68,6 +68,8 @@ export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Lets Wine start further Windows programs (the tests start this one again).
+export WINELOADER=${WINELOADER:-$wine}
 unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== Wine prefix $WINEPREFIX"
