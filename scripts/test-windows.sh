@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Cross-compiles the Qt-free core and its tests for 64-bit Windows with
+# MinGW-w64 and runs them under Wine. Needs no display. Installs its own
+# packages (as root or through sudo) when they are missing.
+#
+#   WIN_BUILD_DIR  build folder (default build-windows); GoogleTest and the
+#                  Wine prefix live inside it
+#   FRESH=1        start from an empty build folder
+set -euo pipefail
+cd "$(dirname "$0")/.."
+started=$SECONDS
+
+build=${WIN_BUILD_DIR:-build-windows}
+triple=x86_64-w64-mingw32
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    # Another apt run may hold the lock for a while; wait for it.
+    apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 -qq)
+    "${apt[@]}" update
+    "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+fi
+
+# Debian keeps the 64-bit loader out of PATH unless the wine package is there.
+wine=
+for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
+    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+        wine=$candidate
+        break
+    fi
+done
+[ -n "$wine" ] || { echo "test-windows: no Wine loader found" >&2; exit 1; }
+
+[ "${FRESH:-0}" = 1 ] && rm -rf "$build"
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+toolchain=$PWD/cmake/mingw-w64.cmake
+
+# GoogleTest from Debian's sources, built once with the same compiler.
+gtest_prefix=$build/googletest
+if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    echo "== GoogleTest for $triple"
+    cmake -S /usr/src/googletest -B "$build/googletest-build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF \
+        -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=OFF >/dev/null
+    cmake --build "$build/googletest-build" -j2
+    cmake --install "$build/googletest-build" >/dev/null
+fi
+
+echo "== Qt-free core for $triple"
+cmake -S . -B "$build/project" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
+    -DFT_BUILD_GUI=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" >/dev/null
+cmake --build "$build/project" -j2 --target ft_core_tests
+built=$SECONDS
+
+# A private prefix, no debug noise, and no offers to install Mono or Gecko.
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+# Lets Wine start further Windows programs (the tests start this one again).
+export WINELOADER=${WINELOADER:-$wine}
+unset DISPLAY WAYLAND_DISPLAY
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== Wine prefix $WINEPREFIX"
+    "$wine" wineboot --init >/dev/null 2>&1 || true
+    "${wine%/*}/wineserver${wine##*/wine}" -w 2>/dev/null || true
+fi
+prefixed=$SECONDS
+
+echo "== ft_core_tests.exe under $("$wine" --version 2>/dev/null || echo Wine)"
+log=$build/ft_core_tests.log
+status=0
+"$wine" "$build/project/tests/ft_core_tests.exe" --gtest_color=no "$@" >"$log" 2>&1 || status=$?
+tr -d '\r' <"$log" >"$log.tmp" && mv "$log.tmp" "$log"
+if [ "$status" -eq 0 ]; then
+    sed -n '/^\[==========\] .* ran\./,$p' "$log"
+else
+    cat "$log"
+fi
+echo "== build $((built - started)) s, Wine prefix $((prefixed - built)) s, tests $((SECONDS - prefixed)) s; log: $log"
+exit "$status"
