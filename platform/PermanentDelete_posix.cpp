@@ -19,7 +19,8 @@ namespace platform::posix {
 namespace {
 
 // Directories held open at the deep end of the walk; the others are
-// re-opened by name (and checked by device and inode) when the walk climbs.
+// re-opened through ".." (or by name from the nearest open one) when the walk
+// climbs, and checked by device and inode.
 constexpr std::size_t MaxOpenDirectories = 64;
 
 constexpr int DirectoryOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -190,8 +191,22 @@ void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
 void TTreeRemover::PopAndRemove()
 {
     const std::string path = FramePath(FStack.size() - 1);
-    const std::string name = std::move(FStack.back().Name);
+    TFrame done = std::move(FStack.back());
     FStack.pop_back();
+    if (!FStack.empty() && !FStack.back().Dir && done.Dir) {
+        // Climbing by ".." is one step; the device and inode prove it is the parent.
+        TFd up(::openat(::dirfd(done.Dir.get()), "..", DirectoryOpenFlags));
+        struct stat st {};
+        if (up && ::fstat(up.Get(), &st) == 0 && st.st_dev == FStack.back().Device
+            && st.st_ino == FStack.back().Inode) {
+            FStack.back().Dir.reset(::fdopendir(up.Get()));
+            if (FStack.back().Dir) {
+                up.Release();
+            }
+        }
+    }
+    done.Dir.reset();
+    const std::string& name = done.Name;
     const int holder = FStack.empty() ? FParent : FrameFd(FStack.size() - 1);
     if (holder < 0) {
         return;
