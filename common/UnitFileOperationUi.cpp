@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -84,7 +85,10 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
         progress.setMinimumDuration(0);
         QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&cancel, &progress] {
             cancel.Cancel();
-            progress.setCancelButtonText(QString());
+            for (QPushButton* button : progress.findChildren<QPushButton*>()) {
+                button->setEnabled(false);
+            }
+            progress.setLabelText(QStringLiteral("中止しています…"));
             progress.show(); // canceled() hides it; it stays until the work stops
         });
         progress.show();

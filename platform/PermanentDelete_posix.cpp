@@ -226,6 +226,16 @@ int TTreeRemover::Remove(const std::string& name)
         Fail(errno, FDisplayPath);
         return FResult;
     }
+    struct stat parent {};
+    if (::fstat(FParent, &parent) != 0) {
+        Fail(errno, FDisplayPath);
+        return FResult;
+    }
+    if (st.st_dev != parent.st_dev) {
+        // A mount point: its contents belong to another file system.
+        Fail(EXDEV, FDisplayPath);
+        return FResult;
+    }
     if (!S_ISDIR(st.st_mode)) {
         if (::unlinkat(FParent, name.c_str(), 0) != 0) {
             Fail(errno, FDisplayPath);

@@ -350,10 +350,18 @@ TEST(FileOperationRequest, EmptyListAndMissingListFail)
 
 // -------------------------------------------------------- permanent deletion
 
+// Some of these also send trash requests: the home and trash are the tree's own.
 class PermanentDelete : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(Tree.Root().empty()); }
+    void SetUp() override
+    {
+        ASSERT_FALSE(Tree.Root().empty());
+        Home.emplace("HOME", Tree / "home");
+        Data.emplace("XDG_DATA_HOME", Tree / "data");
+    }
     TTempTree Tree;
+    std::optional<TScopedEnv> Home;
+    std::optional<TScopedEnv> Data;
 };
 
 TEST_F(PermanentDelete, LinksInsideTheTreeGoAsLinks)
@@ -412,6 +420,20 @@ TEST_F(PermanentDelete, AnotherFileSystemInsideTheTreeStays)
     EXPECT_EQ(Request({ Tree / "tree" }, PermanentFlags), EXDEV);
     EXPECT_EQ(ReadFile(Tree / "tree/mnt/file"), "on tmpfs");
     EXPECT_FALSE(Exists(Tree / "tree/x"));
+}
+
+TEST_F(PermanentDelete, NamedMountPointIsRefused)
+{
+    if (!Tree.MountTmpfs("mnt")) {
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    WriteFile(Tree / "mnt/file", "on tmpfs");
+    TRecordingUi ui;
+    EXPECT_EQ(Request({ Tree / "mnt/" }, PermanentFlags), EXDEV);
+    EXPECT_EQ(Request({ Tree / "mnt" }, TrashFlags), EBUSY);
+    EXPECT_EQ(ReadFile(Tree / "mnt/file"), "on tmpfs");
+    ASSERT_EQ(ui.Errors.size(), 2u);
+    EXPECT_EQ(ui.Errors[0].rfind("「" + (Tree / "mnt") + "」を削除できませんでした。\n", 0), 0u) << ui.Errors[0];
 }
 
 // Depth costs neither stack nor descriptors: a 64 KiB stack and 80 free descriptors.
