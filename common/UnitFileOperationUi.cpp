@@ -64,6 +64,18 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
         done.store(true);
         QMetaObject::invokeMethod(&relay, [&loop] { loop.exit(0); }, Qt::QueuedConnection);
     });
+    // Whatever leaves this scope, the work is told to stop and waited for.
+    struct TJoin {
+        std::thread& Worker;
+        platform::TCancelToken& Cancel;
+        ~TJoin()
+        {
+            if (Worker.joinable()) {
+                Cancel.Cancel();
+                Worker.join();
+            }
+        }
+    } joinOnExit { worker, cancel };
 
     // Until the window shows, input waits in the queue as it would while the
     // request blocked the thread.

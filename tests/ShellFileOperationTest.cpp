@@ -247,7 +247,7 @@ std::string PercentDecode(const std::string& text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() + 0 && i + 2 <= text.size() - 1) {
+        if (text[i] == '%' && i + 2 < text.size()) {
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
