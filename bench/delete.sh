@@ -105,25 +105,31 @@ pair() {
     done
 }
 
-# trash_pair SIZE TOOL...: one tree, trashed by each tool in turn and moved
-# back from the trash after each run, so that many rounds stay cheap.
-trash_pair() {
-    local size=$1; shift
-    local -a tools=("$@")
-    local r k t out dir=$trees/trash-$size t_dir=$XDG_DATA_HOME/Trash
-    make_tree "$dir" "$size"
+# trash_all TOOL...: one tree per size (and one of a single file); in every
+# round each tool trashes each tree, in an order that turns from round to
+# round, and the tree is moved back from the trash after each run, so that
+# many rounds stay cheap and every size sees the same conditions.
+trash_all() {
+    local -a tools=("$@") jobs=()
+    local r k t size job out t_dir=$XDG_DATA_HOME/Trash
+    for size in 1 $sizes; do
+        make_tree "$trees/trash-$size" "$size"
+        for t in "${tools[@]}"; do
+            jobs+=("$size:$t")
+        done
+    done
     for ((r = 0; r < trash_rounds; r++)); do
-        for ((k = 0; k < ${#tools[@]}; k++)); do
-            t=${tools[$(( (k + r) % ${#tools[@]} ))]}
-            out=$(run "$t" "$dir")
+        for ((k = 0; k < ${#jobs[@]}; k++)); do
+            job=${jobs[$(( (k + r) % ${#jobs[@]} ))]}
+            size=${job%%:*} t=${job#*:}
+            out=$(run "$t" "$trees/trash-$size")
             times[$t,$size]+="${out% *} "
             mems[$t,$size]+="${out#* } "
             [ -d "$t_dir/files/trash-$size" ] || { echo "$t did not put trash-$size into the trash" >&2; exit 1; }
-            mv "$t_dir/files/trash-$size" "$dir"
+            mv "$t_dir/files/trash-$size" "$trees/trash-$size"
             empty_trash
         done
     done
-    rm -rf "$dir"
 }
 
 trash_tools=(ours-trash)
@@ -132,9 +138,8 @@ have trash-put && trash_tools+=(trash-put) || echo "trash-put not found: skipped
 
 for size in $sizes; do
     pair "$size" ours-permanent rm
-    trash_pair "$size" "${trash_tools[@]}"
 done
-trash_pair 1 "${trash_tools[@]}"
+trash_all "${trash_tools[@]}"
 
 ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
