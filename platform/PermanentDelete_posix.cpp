@@ -48,12 +48,21 @@ public:
     int Remove(const std::string& name);
 
 private:
-    void Fail(int error, std::string path)
+    void Fail(int error, const std::string& path)
     {
         if (FResult == 0) {
             FResult = error != 0 ? error : EIO;
-            FFailure = { std::move(path), FResult };
+            FFailure = { path, FResult };
         }
+    }
+
+    // The entry stays: it is skipped when the folder is read again.
+    void Keep(int error, const std::string& name)
+    {
+        if (FResult == 0) {
+            Fail(error, EntryPath(name));
+        }
+        FStack.back().Kept.insert(name);
     }
 
     std::string FramePath(std::size_t index) const
@@ -102,14 +111,16 @@ int TTreeRemover::FrameFd(std::size_t index)
         TFd fd(::openat(holder, frame.Name.c_str(), DirectoryOpenFlags));
         struct stat st {};
         if (!fd || ::fstat(fd.Get(), &st) != 0 || st.st_dev != frame.Device || st.st_ino != frame.Inode) {
-            Fail(fd ? ESTALE : errno, FramePath(k));
+            const int error = fd ? ESTALE : errno;
+            Fail(error, FramePath(k));
             FAborted = true;
             return -1;
         }
         if (index - k < MaxOpenDirectories) {
             frame.Dir.reset(::fdopendir(fd.Get()));
             if (!frame.Dir) {
-                Fail(errno, FramePath(k));
+                const int error = errno;
+                Fail(error, FramePath(k));
                 FAborted = true;
                 return -1;
             }
@@ -153,44 +164,38 @@ void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
             return;
         }
         if (errno != EISDIR && errno != EPERM) {
-            Fail(errno, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(errno, name);
             return;
         }
     }
     struct stat st {};
     if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
         if (errno != ENOENT) {
-            Fail(errno, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(errno, name);
         }
         return;
     }
     if (!S_ISDIR(st.st_mode)) {
         if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT) {
-            Fail(errno, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(errno, name);
         }
         return;
     }
     if (st.st_dev != FDevice) {
-        Fail(EXDEV, EntryPath(name));
-        FStack.back().Kept.insert(name);
+        Keep(EXDEV, name);
         return;
     }
     if (!Push(fd, name, st)) {
         const int error = errno;
         // An empty folder that cannot be listed can still go.
         if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-            Fail(error, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(error, name);
         }
     }
 }
 
 void TTreeRemover::PopAndRemove()
 {
-    const std::string path = FramePath(FStack.size() - 1);
     TFrame done = std::move(FStack.back());
     FStack.pop_back();
     if (!FStack.empty() && !FStack.back().Dir && done.Dir) {
@@ -212,9 +217,10 @@ void TTreeRemover::PopAndRemove()
         return;
     }
     if (::unlinkat(holder, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-        Fail(errno, path);
-        if (!FStack.empty()) {
-            FStack.back().Kept.insert(name);
+        if (FStack.empty()) {
+            Fail(errno, FDisplayPath);
+        } else {
+            Keep(errno, name);
         }
     }
 }
@@ -261,8 +267,8 @@ int TTreeRemover::Remove(const std::string& name)
         errno = 0;
         const dirent* entry = ::readdir(FStack.back().Dir.get());
         if (!entry) {
-            if (errno != 0) {
-                Fail(errno, FramePath(FStack.size() - 1));
+            if (const int error = errno; error != 0) {
+                Fail(error, FramePath(FStack.size() - 1));
             }
             PopAndRemove();
             continue;
