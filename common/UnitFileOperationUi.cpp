@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -63,6 +64,18 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
         done.store(true);
         QMetaObject::invokeMethod(&relay, [&loop] { loop.exit(0); }, Qt::QueuedConnection);
     });
+    // Whatever leaves this scope, the work is told to stop and waited for.
+    struct TJoin {
+        std::thread& Worker;
+        platform::TCancelToken& Cancel;
+        ~TJoin()
+        {
+            if (Worker.joinable()) {
+                Cancel.Cancel();
+                Worker.join();
+            }
+        }
+    } joinOnExit { worker, cancel };
 
     // Until the window shows, input waits in the queue as it would while the
     // request blocked the thread.
@@ -84,7 +97,10 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
         progress.setMinimumDuration(0);
         QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&cancel, &progress] {
             cancel.Cancel();
-            progress.setCancelButtonText(QString());
+            for (QPushButton* button : progress.findChildren<QPushButton*>()) {
+                button->setEnabled(false);
+            }
+            progress.setLabelText(QStringLiteral("中止しています…"));
             progress.show(); // canceled() hides it; it stays until the work stops
         });
         progress.show();

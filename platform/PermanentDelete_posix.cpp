@@ -19,7 +19,8 @@ namespace platform::posix {
 namespace {
 
 // Directories held open at the deep end of the walk; the others are
-// re-opened by name (and checked by device and inode) when the walk climbs.
+// re-opened through ".." (or by name from the nearest open one) when the walk
+// climbs, and checked by device and inode.
 constexpr std::size_t MaxOpenDirectories = 64;
 
 constexpr int DirectoryOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -47,12 +48,21 @@ public:
     int Remove(const std::string& name);
 
 private:
-    void Fail(int error, std::string path)
+    void Fail(int error, const std::string& path)
     {
         if (FResult == 0) {
             FResult = error != 0 ? error : EIO;
-            FFailure = { std::move(path), FResult };
+            FFailure = { path, FResult };
         }
+    }
+
+    // The entry stays: it is skipped when the folder is read again.
+    void Keep(int error, const std::string& name)
+    {
+        if (FResult == 0) {
+            Fail(error, EntryPath(name));
+        }
+        FStack.back().Kept.insert(name);
     }
 
     std::string FramePath(std::size_t index) const
@@ -101,14 +111,16 @@ int TTreeRemover::FrameFd(std::size_t index)
         TFd fd(::openat(holder, frame.Name.c_str(), DirectoryOpenFlags));
         struct stat st {};
         if (!fd || ::fstat(fd.Get(), &st) != 0 || st.st_dev != frame.Device || st.st_ino != frame.Inode) {
-            Fail(fd ? ESTALE : errno, FramePath(k));
+            const int error = fd ? ESTALE : errno;
+            Fail(error, FramePath(k));
             FAborted = true;
             return -1;
         }
         if (index - k < MaxOpenDirectories) {
             frame.Dir.reset(::fdopendir(fd.Get()));
             if (!frame.Dir) {
-                Fail(errno, FramePath(k));
+                const int error = errno;
+                Fail(error, FramePath(k));
                 FAborted = true;
                 return -1;
             }
@@ -152,54 +164,63 @@ void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
             return;
         }
         if (errno != EISDIR && errno != EPERM) {
-            Fail(errno, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(errno, name);
             return;
         }
     }
     struct stat st {};
     if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
         if (errno != ENOENT) {
-            Fail(errno, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(errno, name);
         }
         return;
     }
     if (!S_ISDIR(st.st_mode)) {
         if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT) {
-            Fail(errno, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(errno, name);
         }
         return;
     }
     if (st.st_dev != FDevice) {
-        Fail(EXDEV, EntryPath(name));
-        FStack.back().Kept.insert(name);
+        Keep(EXDEV, name);
         return;
     }
     if (!Push(fd, name, st)) {
         const int error = errno;
         // An empty folder that cannot be listed can still go.
         if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-            Fail(error, EntryPath(name));
-            FStack.back().Kept.insert(name);
+            Keep(error, name);
         }
     }
 }
 
 void TTreeRemover::PopAndRemove()
 {
-    const std::string path = FramePath(FStack.size() - 1);
-    const std::string name = std::move(FStack.back().Name);
+    TFrame done = std::move(FStack.back());
     FStack.pop_back();
+    if (!FStack.empty() && !FStack.back().Dir && done.Dir) {
+        // Climbing by ".." is one step; the device and inode prove it is the parent.
+        TFd up(::openat(::dirfd(done.Dir.get()), "..", DirectoryOpenFlags));
+        struct stat st {};
+        if (up && ::fstat(up.Get(), &st) == 0 && st.st_dev == FStack.back().Device
+            && st.st_ino == FStack.back().Inode) {
+            FStack.back().Dir.reset(::fdopendir(up.Get()));
+            if (FStack.back().Dir) {
+                up.Release();
+            }
+        }
+    }
+    done.Dir.reset();
+    const std::string& name = done.Name;
     const int holder = FStack.empty() ? FParent : FrameFd(FStack.size() - 1);
     if (holder < 0) {
         return;
     }
     if (::unlinkat(holder, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-        Fail(errno, path);
-        if (!FStack.empty()) {
-            FStack.back().Kept.insert(name);
+        if (FStack.empty()) {
+            Fail(errno, FDisplayPath);
+        } else {
+            Keep(errno, name);
         }
     }
 }
@@ -209,6 +230,16 @@ int TTreeRemover::Remove(const std::string& name)
     struct stat st {};
     if (::fstatat(FParent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
         Fail(errno, FDisplayPath);
+        return FResult;
+    }
+    struct stat parent {};
+    if (::fstat(FParent, &parent) != 0) {
+        Fail(errno, FDisplayPath);
+        return FResult;
+    }
+    if (st.st_dev != parent.st_dev) {
+        // A mount point: its contents belong to another file system.
+        Fail(EXDEV, FDisplayPath);
         return FResult;
     }
     if (!S_ISDIR(st.st_mode)) {
@@ -236,8 +267,8 @@ int TTreeRemover::Remove(const std::string& name)
         errno = 0;
         const dirent* entry = ::readdir(FStack.back().Dir.get());
         if (!entry) {
-            if (errno != 0) {
-                Fail(errno, FramePath(FStack.size() - 1));
+            if (const int error = errno; error != 0) {
+                Fail(error, FramePath(FStack.size() - 1));
             }
             PopAndRemove();
             continue;

@@ -102,12 +102,16 @@ int RunFileOperation(TFileOperationRequest& request)
                 return;
             }
             const std::string native = Utf16ToUtf8(path);
+            std::string display = native;
+            while (display.size() > 1 && display.back() == '/') {
+                display.pop_back();
+            }
             posix::TItemFailure failure;
             int code = 0;
             std::u16string text;
             if (const auto item = posix::SplitItemPath(native)) {
-                code = trash ? posix::TrashItem(native, *item, failure)
-                             : posix::RemoveItem(native, *item, cancel, failure);
+                code = trash ? posix::TrashItem(display, *item, failure)
+                             : posix::RemoveItem(display, *item, cancel, failure);
                 if (code == ECANCELED) {
                     request.AnyOperationsAborted = true;
                     result = ECANCELED;
