@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Times the unattended open (tervano -a DIR, offscreen, a fake xdg-open)
+# against a bare Qt window that shows itself and quits at its first idle
+# moment, alternated over ROUNDS rounds in one run; prints the median wall
+# time and peak memory (kB) of each and their ratios.
+#
+#   bash bench/open.sh          # ROUNDS=30
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rounds=${ROUNDS:-30}
+build=${BUILD_DIR:-build}
+if [ ! -x "$build/opener/tervano" ] || [ ! -x "$build/bench/ft_bare_window" ]; then
+    [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
+    cmake --build "$build" --target tervano ft_bare_window >/dev/null
+fi
+tervano=$(realpath "$build/opener/tervano")
+bare=$(realpath "$build/bench/ft_bare_window")
+[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ft-bench-open-XXXXXX")
+trap 'rm -rf -- "$work"' EXIT
+mkdir -p "$work/bin" "$work/folder" "$work/run"
+chmod 700 "$work/run"
+printf '#!/bin/sh\nexit 0\n' >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+export HOME=$work XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen PATH="$work/bin:$PATH"
+unset DBUS_SESSION_BUS_ADDRESS
+
+measure() { # prints "seconds kB"; wall time in ns, since %e has 10 ms steps
+    local start end
+    start=$(date +%s%N)
+    /usr/bin/time -f '%M' -o "$work/t" "$@" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo "$(awk -v d=$((end - start)) 'BEGIN { printf "%.4f", d / 1e9 }') $(cat "$work/t")"
+}
+median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+
+: >"$work/open"; : >"$work/bare"
+for ((i = 0; i < rounds; i++)); do
+    measure "$tervano" -a "$work/folder" >>"$work/open"
+    measure "$bare" >>"$work/bare"
+done
+ot=$(cut -d' ' -f1 "$work/open" | median); om=$(cut -d' ' -f2 "$work/open" | median)
+bt=$(cut -d' ' -f1 "$work/bare" | median); bm=$(cut -d' ' -f2 "$work/bare" | median)
+printf '%-28s %10s %12s\n' "" "median s" "peak kB"
+printf '%-28s %10s %12s\n' "tervano -a DIR" "$ot" "$om" "bare Qt window" "$bt" "$bm"
+awk -v ot="$ot" -v bt="$bt" -v om="$om" -v bm="$bm" \
+    'BEGIN { printf "ratio (tervano / bare): time %.3f, memory %.3f\n", (bt > 0 ? ot / bt : 0), om / bm }'
