@@ -2,7 +2,9 @@
 # Times the unattended open (tervano -a DIR, offscreen, a fake xdg-open)
 # against a bare Qt window that shows itself and quits at its first idle
 # moment, alternated over ROUNDS rounds in one run; prints the median wall
-# time and peak memory (kB) of each and their ratios.
+# time and peak memory (kB) of each and their ratios. A third run, the bare
+# window with one line of Japanese, shows what text alone costs (fontconfig
+# and a CJK font), which the bare window never pays.
 #
 #   bash bench/open.sh          # ROUNDS=30
 set -euo pipefail
@@ -36,14 +38,19 @@ measure() { # prints "seconds kB"; wall time in ns, since %e has 10 ms steps
 }
 median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 
-: >"$work/open"; : >"$work/bare"
+: >"$work/open"; : >"$work/bare"; : >"$work/text"
 for ((i = 0; i < rounds; i++)); do
     measure "$tervano" -a "$work/folder" >>"$work/open"
     measure "$bare" >>"$work/bare"
+    measure "$bare" --text >>"$work/text"
 done
-ot=$(cut -d' ' -f1 "$work/open" | median); om=$(cut -d' ' -f2 "$work/open" | median)
-bt=$(cut -d' ' -f1 "$work/bare" | median); bm=$(cut -d' ' -f2 "$work/bare" | median)
-printf '%-28s %10s %12s\n' "" "median s" "peak kB"
-printf '%-28s %10s %12s\n' "tervano -a DIR" "$ot" "$om" "bare Qt window" "$bt" "$bm"
-awk -v ot="$ot" -v bt="$bt" -v om="$om" -v bm="$bm" \
-    'BEGIN { printf "ratio (tervano / bare): time %.3f, memory %.3f\n", (bt > 0 ? ot / bt : 0), om / bm }'
+col() { cut -d' ' -f"$2" "$work/$1" | median; }
+printf '%-34s %10s %12s\n' "" "median s" "peak kB"
+printf '%-34s %10s %12s\n' "tervano -a DIR" "$(col open 1)" "$(col open 2)" \
+    "bare Qt window" "$(col bare 1)" "$(col bare 2)" "bare Qt window, one Japanese line" "$(col text 1)" "$(col text 2)"
+ratio() {
+    awk -v a="$(col open 1)" -v b="$(col "$1" 1)" -v c="$(col open 2)" -v d="$(col "$1" 2)" -v name="$2" \
+        'BEGIN { printf "ratio tervano / %s: time %.3f, memory %.3f\n", name, a / b, c / d }'
+}
+ratio bare "bare window"
+ratio text "bare window with text"

@@ -178,12 +178,15 @@ QFileDialog* TMainFrame::CreateSaveDialog()
 }
 
 void TMainFrame::SaveBatchFile(
-    QLineEdit* edit, QFileDialog* dialog, const std::function<std::optional<int>()>& method)
+    QLineEdit* edit, QFileDialog*& dialog, const std::function<std::optional<int>()>& method)
 {
     if (edit->text().isEmpty()) {
         ShowWarning(this, QStringLiteral("フォルダーが選択されていません。"));
         edit->setFocus();
         return;
+    }
+    if (!dialog) {
+        dialog = CreateSaveDialog();
     }
     if (!FLastBatchFile.isEmpty()) {
         dialog->selectFile(FLastBatchFile);

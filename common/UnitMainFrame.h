@@ -99,8 +99,9 @@ protected:
     void SetMenuBar(QMenuBar* menuBar);
 
     // Writes the launcher script for the folder in edit. method is read after
-    // the save dialog (the remover's index; nothing for the opener).
-    void SaveBatchFile(QLineEdit* edit, QFileDialog* dialog, const std::function<std::optional<int>()>& method);
+    // the save dialog (the remover's index; nothing for the opener). The
+    // dialog is made on first use.
+    void SaveBatchFile(QLineEdit* edit, QFileDialog*& dialog, const std::function<std::optional<int>()>& method);
 
     // Folder browser: a chosen folder replaces the field's text.
     void FolderRefer(QLineEdit* edit, const QString& caption);

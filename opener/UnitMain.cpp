@@ -82,7 +82,8 @@ TFormMain::TFormMain() : TMainFrame(QSize(426, 154), false)
     BtnFolderOpen = CreateBitBtn(ActionFolderOpen, QRect(178, 94, 105, 25));
     BtnSaveBatchFile = CreateBitBtn(ActionSaveBatchFile, QRect(289, 94, 129, 25));
     StatusBar1 = CreateStatusBar(19);
-    SaveDialogBatchFile = CreateSaveDialog();
+    // Made on first use: a file dialog would be most of an unattended run's start-up.
+    SaveDialogBatchFile = nullptr;
     setTabOrder(EditFolder, BtnFolderOpen);
     setTabOrder(BtnFolderOpen, BtnSaveBatchFile);
 

@@ -84,7 +84,8 @@ TFormMain::TFormMain() : TMainFrame(QSize(426, 155), true), FShell(&SystemShell(
     BitBtn1 = CreateBitBtn(ActionQuistel, QRect(152, 98, 131, 25));
     BtnSaveBatchFile = CreateBitBtn(ActionSaveBatchFile, QRect(289, 98, 129, 25));
     StatusBar1 = CreateStatusBar(19);
-    SaveDialogBatchFile = CreateSaveDialog();
+    // Made on first use: a file dialog would be most of an unattended run's start-up.
+    SaveDialogBatchFile = nullptr;
     CreateMenu();
 
     setTabOrder(EditFolder, ComboBoxRemoveType);
