@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QAbstractButton>
 #include <QTimer>
 #include <QWidget>
 
