@@ -21,6 +21,7 @@
 #include "common/UnitApplication.h"
 #include "common/UnitMessages.h"
 #include "platform/BatchFile.h"
+#include "platform/CommandLine.h"
 #include "platform/HelpViewer.h"
 #include "platform/PathDelimiter.h"
 
@@ -128,6 +129,16 @@ void TMainFrame::InitFrame(const QString& helpFileName)
     const std::u16string folder = ExtractFolder(application->ExeName().toStdU16String(), delimiter);
     application->SetHelpFile(
         QString::fromStdU16String(IncludeTrailingDelimiter(folder, delimiter)) + helpFileName);
+}
+
+TCommandLineScan TMainFrame::ScanArguments(TCommandLineTool tool, QLineEdit* edit)
+{
+    Application()->ClearOnIdle();
+    TCommandLineScan scan = ScanCommandLine(platform::CommandLineArguments(), tool);
+    if (scan.Folder) {
+        edit->setText(QString::fromStdU16String(*scan.Folder));
+    }
+    return scan;
 }
 
 TLabeledEdit* TMainFrame::CreateFolderEdit(const TFolderTexts& texts, QRect design)

@@ -4,6 +4,9 @@
 #include <optional>
 
 #include <QAction>
+
+#include "common/CommandLineScan.h"
+
 #include <QIcon>
 #include <QList>
 #include <QPushButton>
@@ -87,6 +90,19 @@ protected:
 
     // The constructor's steps: caption, the one-shot idle handler, help file.
     void InitFrame(const QString& helpFileName);
+
+    // Runs handler(action) of the derived form whenever the action is triggered.
+    template <class TForm>
+    void Bind(QAction* action, void (TForm::*handler)(QObject*))
+    {
+        connect(action, &QAction::triggered, this,
+            [this, action, handler] { (static_cast<TForm*>(this)->*handler)(action); });
+    }
+
+    // The first part of the one-shot idle handler: unhooks it (the operation's
+    // boxes run loops of their own), reads the command line and puts its
+    // folder into edit. The caller acts on the rest.
+    TCommandLineScan ScanArguments(TCommandLineTool tool, QLineEdit* edit);
     virtual void ApplicationIdle() = 0;
     virtual QStatusBar* StatusLine() const = 0;
 

@@ -10,7 +10,6 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "common/CommandLineScan.h"
 #include "common/Exception.h"
 #include "common/FolderTest.h"
 #include "common/MessageText.h"
@@ -19,7 +18,6 @@
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitFormAboutBox.h"
-#include "platform/CommandLine.h"
 #include "platform/HelpViewer.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellOpen.h"
@@ -67,13 +65,11 @@ TFormMain::TFormMain() : TMainFrame(QSize(426, 154), false)
     ActionFileExit = new TAction(ActionManager1, QStringLiteral("終了(&X)"),
         QStringLiteral("終了|アプリケーションを終了します"), 3, CategoryFile, ImageList1);
 
-    connect(ActionFolderRefer, &QAction::triggered, this, [this] { ActionFolderReferExecute(ActionFolderRefer); });
-    connect(ActionFolderOpen, &QAction::triggered, this, [this] { ActionFolderOpenExecute(ActionFolderOpen); });
-    connect(ActionSaveBatchFile, &QAction::triggered, this,
-        [this] { ActionSaveBatchFileExecute(ActionSaveBatchFile); });
-    connect(ActionHelpHelp, &QAction::triggered, this, [this] { ActionHelpHelpExecute(ActionHelpHelp); });
-    connect(ActionHelpVersion, &QAction::triggered, this,
-        [this] { ActionHelpVersionExecute(ActionHelpVersion); });
+    Bind(ActionFolderRefer, &TFormMain::ActionFolderReferExecute);
+    Bind(ActionFolderOpen, &TFormMain::ActionFolderOpenExecute);
+    Bind(ActionSaveBatchFile, &TFormMain::ActionSaveBatchFileExecute);
+    Bind(ActionHelpHelp, &TFormMain::ActionHelpHelpExecute);
+    Bind(ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
     connect(ActionFileExit, &QAction::triggered, this, &TFormMain::FileExit);
 
     CreateMenu();
@@ -165,12 +161,7 @@ void TFormMain::ActionHelpHelpExecute(QObject*)
 
 void TFormMain::ApplicationIdle()
 {
-    // Unhook first: the operation's boxes run loops of their own.
-    Application()->ClearOnIdle();
-    const TCommandLineScan scan = ScanCommandLine(platform::CommandLineArguments(), TCommandLineTool::Opener);
-    if (scan.Folder) {
-        EditFolder->setText(QString::fromStdU16String(*scan.Folder));
-    }
+    const TCommandLineScan scan = ScanArguments(TCommandLineTool::Opener, EditFolder);
     if (scan.Run && FolderOpen()) {
         QCoreApplication::exit(0);
     }

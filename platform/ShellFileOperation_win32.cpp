@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include <windows.h>
+#include "platform/WinApi_win32.h"
 #include <shellapi.h>
 
 namespace platform {

@@ -1,6 +1,6 @@
 #include "platform/VersionInfo.h"
 
-#include <windows.h>
+#include "platform/WinApi_win32.h"
 
 namespace platform {
 

@@ -8,7 +8,6 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "common/CommandLineScan.h"
 #include "common/FolderTest.h"
 #include "common/PathRules.h"
 #include "common/TLabeledEdit.h"
@@ -17,7 +16,6 @@
 #include "common/UnitFormAboutBox.h"
 #include "common/UnitFileOperationUi.h"
 #include "fileutil/Tfileutility.h"
-#include "platform/CommandLine.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellOpen.h"
 
@@ -57,14 +55,12 @@ TFormMain::TFormMain() : TMainFrame(QSize(426, 155), true), FShell(&SystemShell(
         QStringLiteral("指定されたフォルダーを削除します。"), 3, QString(), ImageList1);
     ActionHelpHelp = new TAction(ActionManager1, QStringLiteral("ヘルプ(&H)"), QString(), -1, CategoryHelp, ImageList1);
 
-    connect(ActionFolderRefer, &QAction::triggered, this, [this] { ActionFolderReferExecute(ActionFolderRefer); });
-    connect(ActionSaveBatchFile, &QAction::triggered, this,
-        [this] { ActionSaveBatchFileExecute(ActionSaveBatchFile); });
-    connect(ActionFolderOpen, &QAction::triggered, this, [this] { ActionFolderOpenExecute(ActionFolderOpen); });
-    connect(ActionHelpVersion, &QAction::triggered, this,
-        [this] { ActionHelpVersionExecute(ActionHelpVersion); });
-    connect(ActionQuistel, &QAction::triggered, this, [this] { ActionQuistelExecute(ActionQuistel); });
-    connect(ActionHelpHelp, &QAction::triggered, this, [this] { ActionHelpHelpExecute(ActionHelpHelp); });
+    Bind(ActionFolderRefer, &TFormMain::ActionFolderReferExecute);
+    Bind(ActionSaveBatchFile, &TFormMain::ActionSaveBatchFileExecute);
+    Bind(ActionFolderOpen, &TFormMain::ActionFolderOpenExecute);
+    Bind(ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
+    Bind(ActionQuistel, &TFormMain::ActionQuistelExecute);
+    Bind(ActionHelpHelp, &TFormMain::ActionHelpHelpExecute);
 
     EditFolder = CreateFolderEdit(FolderTexts, QRect(8, 32, 337, 21));
     BtnFolderRefer = CreateSpeedButton(ActionFolderRefer, QRect(345, 32, 73, 22));
@@ -178,12 +174,7 @@ void TFormMain::ActionHelpHelpExecute(QObject*)
 
 void TFormMain::ApplicationIdle()
 {
-    // Unhook first: the operation's boxes run loops of their own.
-    Application()->ClearOnIdle();
-    const TCommandLineScan scan = ScanCommandLine(platform::CommandLineArguments(), TCommandLineTool::Remover);
-    if (scan.Folder) {
-        EditFolder->setText(QString::fromStdU16String(*scan.Folder));
-    }
+    const TCommandLineScan scan = ScanArguments(TCommandLineTool::Remover, EditFolder);
     if (scan.Method) {
         const int method = *scan.Method;
         ComboBoxRemoveType->setCurrentIndex(method >= 0 && method < ComboBoxRemoveType->count() ? method : -1);

@@ -18,6 +18,7 @@
 #include "platform/ShellFileOperation.h"
 #include "remover/UnitMain.h"
 #include "tests/CommandLineHelper.h"
+#include "tests/FormTestSupport.h"
 #include "tests/ModalCatcher.h"
 
 #include <QFileDialog>
@@ -41,15 +42,6 @@ public:
     int Result = 0;
     std::u16string List;
 };
-
-QWidget* NextTabStop(QWidget* from)
-{
-    QWidget* w = from->nextInFocusChain();
-    while (w != from && !(w->focusPolicy() & Qt::TabFocus)) {
-        w = w->nextInFocusChain();
-    }
-    return w;
-}
 
 } // namespace
 
@@ -93,12 +85,7 @@ void QuistelFormTest::initTestCase()
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     // The fake file manager: PATH holds only it.
     const QString bin = FTemp.filePath(QStringLiteral("bin"));
-    QDir().mkpath(bin);
-    QFile script(bin + QStringLiteral("/xdg-open"));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$FT_OPEN_LOG\"\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(WriteFakeOpener(bin));
     qputenv("FT_OPEN_LOG", FTemp.filePath(QStringLiteral("opened.log")).toLocal8Bit());
     qputenv("PATH", bin.toLocal8Bit());
 }

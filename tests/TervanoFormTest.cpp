@@ -22,20 +22,8 @@
 #include "common/UnitApplication.h"
 #include "opener/UnitMain.h"
 #include "tests/CommandLineHelper.h"
+#include "tests/FormTestSupport.h"
 #include "tests/ModalCatcher.h"
-
-namespace {
-
-QWidget* NextTabStop(QWidget* from)
-{
-    QWidget* w = from->nextInFocusChain();
-    while (w != from && !(w->focusPolicy() & Qt::TabFocus)) {
-        w = w->nextInFocusChain();
-    }
-    return w;
-}
-
-} // namespace
 
 // The opener's window, offscreen, with a fake xdg-open on PATH and no bus.
 class TervanoFormTest : public QObject {
@@ -79,12 +67,7 @@ void TervanoFormTest::initTestCase()
     QVERIFY(FTemp.isValid());
     FBin = FTemp.filePath(QStringLiteral("bin"));
     FLog = FTemp.filePath(QStringLiteral("opened.log"));
-    QDir().mkpath(FBin);
-    QFile script(FBin + QStringLiteral("/xdg-open"));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$FT_OPEN_LOG\"\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(WriteFakeOpener(FBin));
     qputenv("FT_OPEN_LOG", FLog.toLocal8Bit());
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     FPath = qgetenv("PATH");
