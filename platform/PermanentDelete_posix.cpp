@@ -3,6 +3,7 @@
 // directories open, so neither depth nor breadth costs stack or descriptors.
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -57,7 +58,7 @@ private:
     }
 
     // The entry stays: it is skipped when the folder is read again.
-    void Keep(int error, const std::string& name)
+    void Keep(int error, const char* name)
     {
         if (FResult == 0) {
             Fail(error, EntryPath(name));
@@ -75,13 +76,13 @@ private:
         return path;
     }
 
-    std::string EntryPath(const std::string& name) const { return FramePath(FStack.size() - 1) + '/' + name; }
+    std::string EntryPath(const char* name) const { return FramePath(FStack.size() - 1) + '/' + name; }
 
     // Descriptor of the directory that holds frame index (the item's parent for 0).
     int HolderFd(std::size_t index) { return index == 0 ? FParent : FrameFd(index - 1); }
     int FrameFd(std::size_t index);
-    bool Push(int holder, const std::string& name, const struct stat& st);
-    void RemoveEntry(const std::string& name, unsigned char type);
+    bool Push(int holder, const char* name, const struct stat& st);
+    void RemoveEntry(const char* name, unsigned char type);
     void PopAndRemove();
 
     int FParent;
@@ -134,9 +135,9 @@ int TTreeRemover::FrameFd(std::size_t index)
     return ::dirfd(FStack[index].Dir.get());
 }
 
-bool TTreeRemover::Push(int holder, const std::string& name, const struct stat& st)
+bool TTreeRemover::Push(int holder, const char* name, const struct stat& st)
 {
-    TFd fd(::openat(holder, name.c_str(), DirectoryOpenFlags));
+    TFd fd(::openat(holder, name, DirectoryOpenFlags));
     struct stat opened {};
     if (!fd || ::fstat(fd.Get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) {
         return false;
@@ -153,14 +154,14 @@ bool TTreeRemover::Push(int holder, const std::string& name, const struct stat& 
     return true;
 }
 
-void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
+void TTreeRemover::RemoveEntry(const char* name, unsigned char type)
 {
     const int fd = FrameFd(FStack.size() - 1);
     if (fd < 0) {
         return;
     }
     if (type != DT_DIR && type != DT_UNKNOWN) {
-        if (::unlinkat(fd, name.c_str(), 0) == 0 || errno == ENOENT) {
+        if (::unlinkat(fd, name, 0) == 0 || errno == ENOENT) {
             return;
         }
         if (errno != EISDIR && errno != EPERM) {
@@ -169,14 +170,14 @@ void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
         }
     }
     struct stat st {};
-    if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
         if (errno != ENOENT) {
             Keep(errno, name);
         }
         return;
     }
     if (!S_ISDIR(st.st_mode)) {
-        if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT) {
+        if (::unlinkat(fd, name, 0) != 0 && errno != ENOENT) {
             Keep(errno, name);
         }
         return;
@@ -188,7 +189,7 @@ void TTreeRemover::RemoveEntry(const std::string& name, unsigned char type)
     if (!Push(fd, name, st)) {
         const int error = errno;
         // An empty folder that cannot be listed can still go.
-        if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+        if (::unlinkat(fd, name, AT_REMOVEDIR) != 0 && errno != ENOENT) {
             Keep(error, name);
         }
     }
@@ -220,7 +221,7 @@ void TTreeRemover::PopAndRemove()
         if (FStack.empty()) {
             Fail(errno, FDisplayPath);
         } else {
-            Keep(errno, name);
+            Keep(errno, name.c_str());
         }
     }
 }
@@ -249,7 +250,7 @@ int TTreeRemover::Remove(const std::string& name)
         return FResult;
     }
     FDevice = st.st_dev;
-    if (!Push(FParent, name, st)) {
+    if (!Push(FParent, name.c_str(), st)) {
         const int error = errno;
         if (::unlinkat(FParent, name.c_str(), AT_REMOVEDIR) != 0) {
             Fail(error, FDisplayPath);
@@ -273,8 +274,9 @@ int TTreeRemover::Remove(const std::string& name)
             PopAndRemove();
             continue;
         }
-        const std::string entryName = entry->d_name;
-        if (entryName == "." || entryName == ".." || FStack.back().Kept.count(entryName) != 0) {
+        const char* entryName = entry->d_name;
+        if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0
+            || (!FStack.back().Kept.empty() && FStack.back().Kept.count(entryName) != 0)) {
             continue;
         }
         RemoveEntry(entryName, entry->d_type);
