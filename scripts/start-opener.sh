@@ -10,9 +10,13 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 shot=${SCREENSHOT:-screenshots/tervano.png}
 mkdir -p "$(dirname "$shot")"
-xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+# A private session bus as a desktop has one: without it Qt's start-up waits
+# seconds for a bus to be launched.
+bus=()
+[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || bus=(dbus-run-session --)
+"${bus[@]}" xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     QT_QPA_PLATFORM=xcb "$1" "${@:3}" & pid=$!
-    sleep 3
+    sleep 2
     import -window root "$2"
     kill $pid; wait $pid 2>/dev/null || true
 ' _ "$exe" "$shot" "$@"
