@@ -1,3 +1,4 @@
+#include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
@@ -44,6 +45,7 @@ private slots:
     void BrowseSetsFieldOrKeepsIt_data();
     void BrowseSetsFieldOrKeepsIt();
     void ExitActionClosesTheMainWindow();
+    void StatusLineFollowsTheControlUnderThePointer();
     void BatchFileWriter_data();
     void BatchFileWriter();
     void EmptyFieldWritesNothing();
@@ -76,6 +78,8 @@ void TervanoFormTest::initTestCase()
 
 void TervanoFormTest::cleanup()
 {
+    // Off every window: a hint under the pointer would overwrite status texts.
+    QCursor::setPos(0, 0);
     QFile::remove(FLog);
     qputenv("PATH", FPath);
 }
@@ -324,6 +328,29 @@ void TervanoFormTest::EscapingExceptionIsShownWithTheTitle()
     QCOMPARE(catcher.Seen().Caption, QStringLiteral("Tervano"));
     QCOMPARE(catcher.Seen().Icon, QMessageBox::Critical);
     QCOMPARE(catcher.Seen().Text, shown);
+}
+
+void TervanoFormTest::StatusLineFollowsTheControlUnderThePointer()
+{
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const auto pointAt = [&](QWidget* w, QPoint local) {
+        QCursor::setPos(w->mapToGlobal(local));
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+        return form.StatusBar1->currentMessage();
+    };
+    QCOMPARE(pointAt(form.BtnFolderOpen, QPoint(10, 10)), QStringLiteral("指定されたフォルダーを開きます。"));
+    QCOMPARE(pointAt(form.EditFolder, QPoint(10, 10)), QStringLiteral("開くフォルダーを選択してください。"));
+    // A result stays until the control under the pointer changes.
+    form.StatusBar1->showMessage(QStringLiteral("result"));
+    QCOMPARE(pointAt(form.EditFolder, QPoint(20, 10)), QStringLiteral("result"));
+    QCOMPARE(pointAt(&form, QPoint(100, 125)), QString());
+    // Between two controls without a hint the line is cleared as well.
+    form.StatusBar1->showMessage(QStringLiteral("result"));
+    QCOMPARE(pointAt(form.EditFolder->EditLabel(), QPoint(5, 5)), QString());
 }
 
 void TervanoFormTest::BatchFileWriter_data()
