@@ -161,10 +161,10 @@ QToolButton* TMainFrame::CreateSpeedButton(QAction* action, QRect design)
     return button;
 }
 
-TBitBtn* TMainFrame::CreateBitBtn(QAction* action, QRect design, bool anchorRight)
+TBitBtn* TMainFrame::CreateBitBtn(QAction* action, QRect design)
 {
     auto* button = new TBitBtn(this, action);
-    FAnchors->Place(button, design, Anchor::AkTop | (anchorRight ? Anchor::AkRight : Anchor::AkLeft));
+    FAnchors->Place(button, design, Anchor::AkTop | Anchor::AkRight);
     return button;
 }
 

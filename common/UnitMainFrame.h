@@ -108,7 +108,7 @@ protected:
 
     TLabeledEdit* CreateFolderEdit(const TFolderTexts& texts, QRect design);
     QToolButton* CreateSpeedButton(QAction* action, QRect design);
-    TBitBtn* CreateBitBtn(QAction* action, QRect design, bool anchorRight = true);
+    TBitBtn* CreateBitBtn(QAction* action, QRect design);
     QStatusBar* CreateStatusBar(int height);
     QFileDialog* CreateSaveDialog();
     // A classic menu bar above the client area, which keeps its design size.
