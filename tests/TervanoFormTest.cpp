@@ -45,6 +45,7 @@ private slots:
     void BrowseSetsFieldOrKeepsIt_data();
     void BrowseSetsFieldOrKeepsIt();
     void ExitActionClosesTheMainWindow();
+    void ExitClosesTheHelpViewerFirst();
     void StatusLineFollowsTheControlUnderThePointer();
     void BatchFileWriter_data();
     void BatchFileWriter();
@@ -328,6 +329,31 @@ void TervanoFormTest::EscapingExceptionIsShownWithTheTitle()
     QCOMPARE(catcher.Seen().Caption, QStringLiteral("Tervano"));
     QCOMPARE(catcher.Seen().Icon, QMessageBox::Critical);
     QCOMPARE(catcher.Seen().Text, shown);
+}
+
+void TervanoFormTest::ExitClosesTheHelpViewerFirst()
+{
+    // A CHM viewer that says which file it shows and then stays up.
+    const QString viewerLog = FTemp.filePath(QStringLiteral("viewer.log"));
+    QFile viewer(FBin + QStringLiteral("/xchm"));
+    QVERIFY(viewer.open(QIODevice::WriteOnly));
+    viewer.write("#!/bin/sh\necho \"$$ $1\" > \"$FT_VIEWER_LOG\"\nexec /bin/sleep 60\n");
+    viewer.close();
+    viewer.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("FT_VIEWER_LOG", viewerLog.toLocal8Bit());
+    UseFakeOpener(true);
+    TFormMain form;
+    form.ActionHelpHelp->trigger();
+    QFile log(viewerLog);
+    QTRY_VERIFY(log.exists() && log.size() > 0);
+    log.open(QIODevice::ReadOnly);
+    const QStringList seen = QString::fromUtf8(log.readAll()).trimmed().split(u' ');
+    QCOMPARE(seen.value(1), Application()->HelpFile());
+    const QString proc = QStringLiteral("/proc/") + seen.value(0);
+    QVERIFY(QFileInfo::exists(proc));
+    form.ActionFileExit->trigger();
+    QVERIFY(!QFileInfo::exists(proc));
+    QFile::remove(FBin + QStringLiteral("/xchm"));
 }
 
 void TervanoFormTest::StatusLineFollowsTheControlUnderThePointer()
