@@ -25,7 +25,7 @@ std::vector<std::unique_ptr<QProcess>>& StartedViewers()
 QString FindChmViewer()
 {
     for (const char* name : { "xchm", "kchmviewer" }) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!found.isEmpty()) {
             return found;
         }
