@@ -14,19 +14,7 @@ build=${WIN_BUILD_DIR:-build-windows}
 triple=x86_64-w64-mingw32
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    # Another apt run may hold the lock for a while; wait for it.
-    apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 -qq)
-    "${apt[@]}" update
-    "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 # Debian keeps the 64-bit loader out of PATH unless the wine package is there.
 wine=
