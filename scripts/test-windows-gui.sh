@@ -71,7 +71,7 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export HOME=$build/wine-home
 export XDG_DATA_HOME=$HOME/.local/share XDG_CONFIG_HOME=$HOME/.config
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-# Wine's shell hands folders and URLs to xdg-open; this one only records.
+# Wine hands links to the desktop through xdg-open; this one only records.
 export FT_OPEN_LOG=$work/opened.log
 cat >"$work/bin/xdg-open" <<'SH'
 #!/bin/sh
@@ -285,18 +285,23 @@ else
 fi
 [ -f "$keep/file" ] || fail "the bystander folder was touched"
 
-# 4. The opener hands the folder to the shell and quits.
+# 4. The opener hands the folder to the shell and quits. Wine's shell shows
+# a folder in its own explorer window, named after the folder; links it
+# hands to the desktop go through xdg-open, which here only records.
 victim opened
 : >"$FT_OPEN_LOG"
 "$wine" "$app/tervano.exe" -a 'T:\opened' >"$work/t.log" 2>&1 &
 if wait_exit $! "tervano -a T:\\opened" 150; then
     pass "tervano -a T:\\opened quit with exit code 0"
 fi
-sleep 2
-if grep -q "opened" "$FT_OPEN_LOG" 2>/dev/null; then
+if id=$(wait_window opened 75); then
+    sleep 1
+    shot tervano-open-explorer
+    pass "Wine's shell shows T:\\opened in its explorer window"
+elif grep -q "opened" "$FT_OPEN_LOG" 2>/dev/null; then
     pass "Wine's shell passed on: $(head -n 1 "$FT_OPEN_LOG")"
 else
-    fail "nothing reached xdg-open: $(cat "$FT_OPEN_LOG" 2>/dev/null)"
+    fail "the shell showed no window for T:\\opened and xdg-open got: $(cat "$FT_OPEN_LOG" 2>/dev/null)"
     shot tervano-open
 fi
 [ -d "$work/drive/opened" ] || fail "opening removed the folder"
