@@ -28,7 +28,12 @@ bool MeansNotThere(int error)
 TFileAttributes QueryFileAttributes(const std::u16string& path)
 {
     TFileAttributes result;
-    const std::string native = Utf16ToUtf8(path);
+    std::string native = Utf16ToUtf8(path);
+    // Callers add a delimiter; through it lstat would follow a link and
+    // never see it as one.
+    while (native.size() > 1 && native.back() == '/') {
+        native.pop_back();
+    }
     struct stat st {};
     if (::lstat(native.c_str(), &st) != 0) {
         result.Error = MeansNotThere(errno) ? TAttributeError::NotThere : TAttributeError::Other;

@@ -52,6 +52,7 @@ TEST_F(FolderTest, OpenerAndRemoverDisagreeWhereTheyShould)
         { "missing/", false, false },
         { "missing/deeper/", false, false },
         { "link-dir/", true, true },
+        { "link-dir", true, true },
         // A POSIX link carries no folder attribute of its own: once its
         // target is gone (and a trailing '/' resolves it) it is simply missing.
         { "dangling/", false, false },
@@ -77,6 +78,34 @@ TEST_F(FolderTest, UnreadableParentCountsForOpenerOnly)
     fs::permissions(FRoot / "locked", fs::perms::owner_all);
     EXPECT_TRUE(opener);
     EXPECT_FALSE(remover);
+}
+
+TEST_F(FolderTest, LinkIsSeenAsLinkThroughTheTrailingDelimiter)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root opens every folder; the suite runs this again unprivileged";
+    }
+    fs::create_directory(FRoot / "locked");
+    fs::create_directory_symlink(FRoot / "locked", FRoot / "link-locked");
+    fs::permissions(FRoot / "locked", fs::perms::none);
+    struct TRow {
+        std::string Path;
+        bool Opener;
+        bool Remover;
+    };
+    // The opener wants a link's target to open; a plain folder needs no more
+    // than its attributes.
+    const TRow rows[] = {
+        { "link-locked/", false, true },
+        { "link-locked", false, true },
+        { "locked/", true, true },
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Path);
+        EXPECT_EQ(FolderExistsForOpener(P(row.Path)), row.Opener);
+        EXPECT_EQ(FolderExistsForRemover(P(row.Path)), row.Remover);
+    }
+    fs::permissions(FRoot / "locked", fs::perms::owner_all);
 }
 
 TEST(FolderTestRoot, EmptyFieldIsTheRoot)
