@@ -122,7 +122,7 @@ TScriptFormat BatchScriptFormat() noexcept { return TScriptFormat::PosixShell; }
 
 std::u16string BatchFileDefaultSuffix() { return u".sh"; }
 
-std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*.*)|*.*"; }
+std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*)|*"; }
 
 std::string EncodeBatchText(const std::u16string& text) { return Utf16ToUtf8(text); }
 
