@@ -5,8 +5,11 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCursor>
+#include <QFont>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QStatusTipEvent>
+#include <QTranslator>
 #include <QWidget>
 
 #include "common/Exception.h"
@@ -14,6 +17,7 @@
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"
+#include "platform/ShellOpen.h"
 #include "platform/StartupShowState.h"
 
 namespace {
@@ -34,6 +38,20 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
     }
 }
 
+// The windows name the Windows fonts they were drawn with. Where those are
+// missing, a proportional Japanese UI gothic takes their place: its narrow
+// kana keep every caption and picture inside the stated buttons, which a
+// full-width fallback does not.
+void SubstituteWindowsFonts()
+{
+    const QStringList japaneseUi { QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP") };
+    for (const QString& windowsName : { QStringLiteral("Tahoma"), QStringLiteral("MS UI Gothic"),
+             QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic") }) {
+        QFont::insertSubstitutions(windowsName, japaneseUi);
+    }
+}
+
 QString LongHintOf(QWidget* widget)
 {
     for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
@@ -49,6 +67,8 @@ QString LongHintOf(QWidget* widget)
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     TheApplication = this;
+    LoadQtTranslation();
+    SubstituteWindowsFonts();
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
         &TApplication::Idle);
 }
@@ -61,6 +81,20 @@ TApplication::~TApplication()
 }
 
 TApplication* Application() { return TheApplication; }
+
+bool TApplication::LoadQtTranslation()
+{
+    // The interface is Japanese whatever the locale, Qt's own dialogs too.
+    auto translator = std::make_unique<QTranslator>(this);
+    for (const QString& folder : { QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+             applicationDirPath() + QStringLiteral("/translations") }) {
+        if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
+            installTranslator(translator.release());
+            return true;
+        }
+    }
+    return false;
+}
 
 void TApplication::SetMainForm(std::unique_ptr<QWidget> form)
 {
@@ -169,9 +203,15 @@ int RunProgram(int& argc, char** argv, const QString& title,
     const std::function<std::unique_ptr<QWidget>()>& makeForm)
 {
     qInstallMessageHandler(MessageHandler);
-    // Before Qt takes its own options out of argv.
     platform::InitCommandLineArguments(argc, argv);
-    TApplication application(argc, argv);
+    // Before Qt takes the token out of the environment for its own window.
+    platform::InitActivationToken();
+    // Every argument is ours: Qt sees the program name alone, so -platform,
+    // -style, -reverse and the like are folders like any other text.
+    QByteArray programName = argc > 0 && argv[0] ? QByteArray(argv[0]) : title.toLower().toLocal8Bit();
+    int qtArgc = 1;
+    char* qtArgv[] = { programName.data(), nullptr };
+    TApplication application(qtArgc, qtArgv);
     application.setApplicationName(title.toLower());
     try {
         try {

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     libboost-dev libgtest-dev
     xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-noto-cjk
     trash-cli libglib2.0-bin gvfs-daemons dbus fp-utils time
