@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+
+class QMimeData;
+
+// The folder a drop names: the first local folder among its URLs, as the
+// field shows a path (no trailing delimiter but the root's). Files, remote
+// URLs and anything else are passed over; nothing when no folder is left.
+std::optional<QString> DroppedFolder(const QMimeData* data);
+
+// A path's bytes as the text the field holds.
+QString PathTextFromBytes(const QByteArray& bytes);
