@@ -6,7 +6,7 @@ using platform::TAttributeError;
 
 bool FolderExistsForOpener(const std::u16string& path)
 {
-    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    const platform::TFileAttributes attributes = platform::QueryFolderAttributes(path);
     if (!attributes.Readable) {
         return attributes.Error != TAttributeError::NotThere;
     }
@@ -18,6 +18,6 @@ bool FolderExistsForOpener(const std::u16string& path)
 
 bool FolderExistsForRemover(const std::u16string& path)
 {
-    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    const platform::TFileAttributes attributes = platform::QueryFolderAttributes(path);
     return attributes.Readable && attributes.Directory;
 }

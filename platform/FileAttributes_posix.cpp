@@ -28,12 +28,7 @@ bool MeansNotThere(int error)
 TFileAttributes QueryFileAttributes(const std::u16string& path)
 {
     TFileAttributes result;
-    std::string native = Utf16ToUtf8(path);
-    // Callers add a delimiter; through it lstat would follow a link and
-    // never see it as one.
-    while (native.size() > 1 && native.back() == '/') {
-        native.pop_back();
-    }
+    const std::string native = Utf16ToUtf8(path);
     struct stat st {};
     if (::lstat(native.c_str(), &st) != 0) {
         result.Error = MeansNotThere(errno) ? TAttributeError::NotThere : TAttributeError::Other;
@@ -48,6 +43,16 @@ TFileAttributes QueryFileAttributes(const std::u16string& path)
         result.Directory = S_ISDIR(st.st_mode);
     }
     return result;
+}
+
+TFileAttributes QueryFolderAttributes(std::u16string path)
+{
+    // Callers add a delimiter; through it lstat would follow a link and
+    // never see it as one.
+    while (path.size() > 1 && path.back() == u'/') {
+        path.pop_back();
+    }
+    return QueryFileAttributes(path);
 }
 
 bool OpensAsFolder(const std::u16string& path)
