@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <QAbstractEventDispatcher>
 #include <QCursor>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStatusTipEvent>
 #include <QTranslator>
@@ -37,6 +39,34 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
         std::_Exit(EXIT_FAILURE);
     }
 }
+
+// Texts of the file dialogs that Qt's Japanese translation leaves in English.
+class TQtTextGaps : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0) {
+            return {};
+        }
+        static const std::pair<const char*, const char*> texts[] = {
+            { "Drive", "ドライブ" },
+            { "Folder", "フォルダー" },
+            { "File Folder", "ファイル フォルダー" },
+            { "Shortcut", "ショートカット" },
+            { "Alias", "エイリアス" },
+        };
+        for (const auto& [english, japanese] : texts) {
+            if (qstrcmp(sourceText, english) == 0) {
+                return QString::fromUtf8(japanese);
+            }
+        }
+        return {};
+    }
+};
 
 // The windows name the Windows fonts they were drawn with. Where those are
 // missing, a proportional Japanese UI gothic takes their place: its narrow
@@ -84,7 +114,10 @@ TApplication* Application() { return TheApplication; }
 
 bool TApplication::LoadQtTranslation()
 {
-    // The interface is Japanese whatever the locale, Qt's own dialogs too.
+    // The interface is Japanese whatever the locale, Qt's own dialogs too:
+    // their dates and file types follow the default locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installTranslator(new TQtTextGaps(this));
     auto translator = std::make_unique<QTranslator>(this);
     for (const QString& folder : { QLibraryInfo::path(QLibraryInfo::TranslationsPath),
              applicationDirPath() + QStringLiteral("/translations") }) {

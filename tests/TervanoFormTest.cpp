@@ -507,6 +507,7 @@ void TervanoFormTest::QtSpeaksJapanese_data()
     QTest::newRow("save dialog folder") << "QFileDialog" << "Look in:";
     QTest::newRow("dialog button") << "QPlatformTheme" << "Cancel";
     QTest::newRow("field's context menu") << "QLineEdit" << "&Paste";
+    QTest::newRow("folder type in the file list") << "QAbstractFileIconProvider" << "Folder";
 }
 
 void TervanoFormTest::QtSpeaksJapanese()
