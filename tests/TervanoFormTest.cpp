@@ -18,9 +18,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/Exception.h"
 #include "common/TLabeledEdit.h"
 #include "common/UnitApplication.h"
+#include "core/Exception.h"
 #include "opener/UnitMain.h"
 #include "tests/CommandLineHelper.h"
 #include "tests/FormTestSupport.h"
