@@ -7,7 +7,7 @@
 #include <QSysInfo>
 
 #include "common/FolderTest.h"
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <QTranslator>
 #include <QWidget>
 
-#include "common/Exception.h"
-#include "common/MessageText.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"

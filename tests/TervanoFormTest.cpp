@@ -24,9 +24,9 @@
 #include <sys/stat.h>
 #include <cstring>
 
-#include "common/Exception.h"
 #include "common/TLabeledEdit.h"
 #include "common/UnitApplication.h"
+#include "core/Exception.h"
 #include "opener/UnitMain.h"
 #include "tests/CommandLineHelper.h"
 #include "tests/FormTestSupport.h"
