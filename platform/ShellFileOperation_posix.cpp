@@ -38,9 +38,29 @@ std::u16string Fill(std::u16string pattern, const std::u16string& path, const st
     return pattern;
 }
 
+std::u16string RefusalText(posix::TRefusal refusal)
+{
+    switch (refusal) {
+    case posix::TRefusal::Mounted:
+        return u"別のファイルシステムがマウントされている場所です。";
+    case posix::TRefusal::MountBelow:
+        return u"中に別のファイルシステムがマウントされています。";
+    case posix::TRefusal::TrashFolder:
+        return u"ゴミ箱のフォルダーそのものです。";
+    case posix::TRefusal::InsideTrash:
+        return u"ゴミ箱の中にあります。";
+    case posix::TRefusal::None:
+        break;
+    }
+    return {};
+}
+
 std::u16string FailureText(bool trash, const posix::TItemFailure& failure)
 {
-    const std::u16string reason = TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(failure.Error)));
+    std::u16string reason = RefusalText(failure.Refusal);
+    if (reason.empty()) {
+        reason = TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(failure.Error)));
+    }
     return Fill(trash ? u"「%1」をゴミ箱に移動できませんでした。\n%2" : u"「%1」を削除できませんでした。\n%2",
         Utf8ToUtf16(failure.Path), reason);
 }
