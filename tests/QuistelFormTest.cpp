@@ -1,4 +1,6 @@
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -62,6 +64,8 @@ private slots:
     void NothingIsDeletedWithoutAFolder_data();
     void NothingIsDeletedWithoutAFolder();
     void FailedDeletionIsReported();
+    void PastedNulNamesNothing_data();
+    void PastedNulNamesNothing();
     void EmptyFieldHandsTheShellAnEmptyList();
     void OpenChangesNothingInTheWindow();
     void BatchLineCarriesTheMethodChosen();
@@ -252,6 +256,37 @@ void QuistelFormTest::FailedDeletionIsReported()
     QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("フォルダーを削除できませんでした。"));
     // Moving to the trash never turns into deleting.
     QVERIFY(QFileInfo::exists(victim + QStringLiteral("/inner/data.txt")));
+}
+
+void QuistelFormTest::PastedNulNamesNothing_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("trash") << 0;
+    QTest::newRow("permanent") << 1;
+}
+
+void QuistelFormTest::PastedNulNamesNothing()
+{
+    QFETCH(int, method);
+    // The text after the NUL would be a relative path: it must not be read
+    // against the working directory.
+    const QString requested = MakeVictim(QStringLiteral("requested"));
+    const QString other = MakeVictim(QStringLiteral("other"));
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(FTree));
+    TFormMain form;
+    form.ComboBoxRemoveType->setCurrentIndex(method);
+    QGuiApplication::clipboard()->setText(requested + QChar(u'\0') + QStringLiteral("other"));
+    form.EditFolder->setFocus();
+    form.EditFolder->paste();
+    QCOMPARE(form.EditFolder->text().size(), requested.size() + 6);
+    TModalCatcher catcher;
+    form.ActionQuistel->trigger();
+    QDir::setCurrent(cwd);
+    QCOMPARE(catcher.Seen().Text, QStringLiteral("フォルダーが見つかりませんでした。"));
+    QVERIFY(QFileInfo::exists(requested + QStringLiteral("/inner/data.txt")));
+    QVERIFY(QFileInfo::exists(other + QStringLiteral("/inner/data.txt")));
+    QCOMPARE(Trashed(), QStringList());
 }
 
 void QuistelFormTest::EmptyFieldHandsTheShellAnEmptyList()
