@@ -62,7 +62,7 @@ std::u16string FailureText(bool trash, const posix::TItemFailure& failure)
         reason = TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(failure.Error)));
     }
     return Fill(trash ? u"「%1」をゴミ箱に移動できませんでした。\n%2" : u"「%1」を削除できませんでした。\n%2",
-        Utf8ToUtf16(failure.Path), reason);
+        PathDisplayText(PathBytesToText(failure.Path)), reason);
 }
 
 } // namespace
@@ -121,15 +121,16 @@ int RunFileOperation(TFileOperationRequest& request)
                 result = ECANCELED;
                 return;
             }
-            const std::string native = Utf16ToUtf8(path);
-            std::string display = native;
+            // The exact bytes of the name; a text that names none is refused.
+            const std::optional<std::string> native = PathTextToBytes(path);
+            std::string display = native.value_or(std::string());
             while (display.size() > 1 && display.back() == '/') {
                 display.pop_back();
             }
             posix::TItemFailure failure;
             int code = 0;
             std::u16string text;
-            if (const auto item = posix::SplitItemPath(native)) {
+            if (const auto item = native ? posix::SplitItemPath(*native) : std::nullopt) {
                 code = trash ? posix::TrashItem(display, *item, failure)
                              : posix::RemoveItem(display, *item, cancel, failure);
                 if (code == ECANCELED) {
@@ -142,7 +143,7 @@ int RunFileOperation(TFileOperationRequest& request)
                 }
             } else {
                 code = EINVAL;
-                text = Fill(u"「%1」は削除できません。", path, {});
+                text = Fill(u"「%1」は削除できません。", PathDisplayText(path), {});
             }
             if (code != 0) {
                 if (result == 0) {

@@ -1,6 +1,11 @@
 #include "platform/ShellOpen.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <unistd.h>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -9,7 +14,9 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
+
+#include "common/Utf.h"
+#include "platform/ShellFileOperation_posix.h"
 
 namespace platform {
 
@@ -57,9 +64,34 @@ std::uint32_t StartXdgOpen(const QString& uri)
     return QProcess::startDetached(program, { uri }) ? 0 : EACCES;
 }
 
+// The file URI of the path's exact bytes; a relative path is taken from the
+// working directory, since the file manager has another one.
+std::optional<QString> FileUri(const std::u16string& path)
+{
+    std::optional<std::string> bytes = PathTextToBytes(path);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    if (bytes->empty() || bytes->front() != '/') {
+        std::string cwd(PATH_MAX, '\0');
+        if (!::getcwd(cwd.data(), cwd.size())) {
+            return std::nullopt;
+        }
+        cwd.resize(std::strlen(cwd.c_str()));
+        *bytes = (cwd == "/" ? std::string() : cwd) + '/' + *bytes;
+    }
+    return QStringLiteral("file://") + QString::fromLatin1(posix::PercentEncodePath(*bytes));
+}
+
 bool OpenUri(const std::u16string& path, std::uint32_t& lastError)
 {
-    const QString uri = QUrl::fromLocalFile(QString::fromStdU16String(path)).toString(QUrl::FullyEncoded);
+    errno = 0;
+    const std::optional<QString> fileUri = FileUri(path);
+    if (!fileUri) {
+        lastError = errno != 0 ? errno : ENOENT;
+        return false;
+    }
+    const QString& uri = *fileUri;
     if (AskFileManager(uri)) {
         return true;
     }

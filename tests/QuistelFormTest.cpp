@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "common/TLabeledEdit.h"
+#include "common/Utf.h"
 #include "common/UnitApplication.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/ShellFileOperation.h"
@@ -68,6 +69,7 @@ private slots:
     void PastedNulNamesNothing();
     void EmptyFieldHandsTheShellAnEmptyList();
     void OpenChangesNothingInTheWindow();
+    void BatchLineCarriesTheMethodChosen_data();
     void BatchLineCarriesTheMethodChosen();
     void CommandLine_data();
     void CommandLine();
@@ -321,11 +323,25 @@ void QuistelFormTest::OpenChangesNothingInTheWindow()
         QUrl::fromLocalFile(victim + u'/').toString(QUrl::FullyEncoded));
 }
 
+void QuistelFormTest::BatchLineCarriesTheMethodChosen_data()
+{
+    // The folder as the bytes of its name, and as the script must quote them.
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<QByteArray>("quoted");
+    QTest::newRow("quote inside") << QByteArray("/data/it's old") << QByteArray("'/data/it'\\''s old'");
+    QTest::newRow("Shift_JIS name, exact bytes")
+        << QByteArray("/data/\x93\xFA\x96\x7B") << QByteArray("'/data/\x93\xFA\x96\x7B'");
+    QTest::newRow("EUC-JP name, exact bytes")
+        << QByteArray("/data/\xC6\xFC\xCB\xDC") << QByteArray("'/data/\xC6\xFC\xCB\xDC'");
+}
+
 void QuistelFormTest::BatchLineCarriesTheMethodChosen()
 {
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, quoted);
     const QString file = FTemp.filePath(QStringLiteral("remove.sh"));
     TFormMain form;
-    form.EditFolder->setText(QStringLiteral("/data/it's old"));
+    form.EditFolder->setText(QString::fromStdU16String(PathBytesToText(folder.toStdString())));
     TModalCatcher catcher([&](QWidget* modal) {
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             // The method is read after the dialog.
@@ -341,7 +357,7 @@ void QuistelFormTest::BatchLineCarriesTheMethodChosen()
     QFile script(file);
     QVERIFY(script.open(QIODevice::ReadOnly));
     QCOMPARE(script.readAll(), "#!/bin/sh\n'" + QCoreApplication::applicationFilePath().toUtf8()
-            + "' '-a' '/data/it'\\''s old' '-t=1'\n");
+            + "' '-a' " + quoted + " '-t=1'\n");
 }
 
 void QuistelFormTest::CommandLine_data()

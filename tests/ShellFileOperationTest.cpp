@@ -261,7 +261,7 @@ int Request(const std::vector<std::string>& paths, std::uint16_t flags, bool* ab
 {
     std::u16string list;
     for (const auto& path : paths) {
-        list += Utf8ToUtf16(path);
+        list += PathBytesToText(path);
         list += u'\0';
     }
     list += u'\0';
@@ -721,7 +721,8 @@ TEST_P(TrashedName, RoundTripsThroughPath)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, TrashedName,
-    testing::Values("%41", "a b", "日本語のフォルダー", "new\nline", "semi;colon&#?=+"),
+    testing::Values("%41", "a b", "日本語のフォルダー", "new\nline", "semi;colon&#?=+", "\x93\xFA\x96\x7B\x8C\xEA",
+        "\xC6\xFC\xCB\xDC", "bad\xFF\xFE"),
     [](const auto& info) { return "Name" + std::to_string(info.index); });
 
 TEST_F(Trash, NoStrayInfoAfterFailedMove)
@@ -809,6 +810,31 @@ TEST_F(Trash, UnusableHomeTrashFailsTheRequest)
     Tree.File("work/item", "stays");
     EXPECT_EQ(Request({ Tree / "work/item" }, TrashFlags), ENOTDIR);
     EXPECT_EQ(ReadFile(Tree / "work/item"), "stays");
+}
+
+// The old lossy conversion turned both names into the same text.
+TEST_F(PermanentDelete, ByteNamesNameTheirOwnFolder)
+{
+    const std::string sjis = "\x93\xFA\x96\x7B";
+    const std::string lookalike = "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD";
+    Tree.File("work/" + sjis + "/inner", "goes");
+    Tree.File("work/" + lookalike + "/keep", "stays");
+    EXPECT_EQ(Request({ Tree / ("work/" + sjis + "/") }, PermanentFlags), 0);
+    EXPECT_FALSE(Exists(Tree / ("work/" + sjis)));
+    EXPECT_EQ(ReadFile(Tree / ("work/" + lookalike + "/keep")), "stays");
+}
+
+TEST_F(Trash, ByteNameShownReadablyInTheError)
+{
+    Tree.File("blocker", "a file where the data folder should be");
+    Data.reset();
+    Data.emplace("XDG_DATA_HOME", Tree / "blocker/share");
+    Tree.File("work/\x93\xFA/x", "stays");
+    TRecordingUi ui;
+    EXPECT_NE(Request({ Tree / "work/\x93\xFA" }, TrashFlags), 0);
+    ASSERT_EQ(ui.Errors.size(), 1u);
+    EXPECT_EQ(ui.Errors[0].rfind("「" + (Tree / "work/\\x93\\xFA") + "」をゴミ箱に移動できませんでした。\n", 0), 0u)
+        << ui.Errors[0];
 }
 
 TEST_F(Trash, ItemInImmutableFolderStays)
