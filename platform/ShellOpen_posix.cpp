@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include "common/Utf.h"
 #include "platform/ShellFileOperation_posix.h"
@@ -25,19 +25,26 @@ namespace {
 const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 constexpr int FileManagerTimeoutMs = 1500;
 
-bool FileManagerProvided(const QDBusConnection& bus)
+// Every call is bounded: a bus that does not answer is no bus.
+QDBusMessage AskBus(QDBusConnection& bus, const QString& method, const QVariantList& arguments = {})
 {
-    const QDBusConnectionInterface* daemon = bus.interface();
-    if (!daemon) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
+    call.setArguments(arguments);
+    return bus.call(call, QDBus::Block, FileManagerTimeoutMs);
+}
+
+bool FileManagerProvided(QDBusConnection& bus)
+{
+    const QDBusMessage owned = AskBus(bus, QStringLiteral("NameHasOwner"), { FileManagerService });
+    if (owned.type() != QDBusMessage::ReplyMessage) {
         return false;
     }
-    if (daemon->isServiceRegistered(FileManagerService)) {
+    if (!owned.arguments().isEmpty() && owned.arguments().constFirst().toBool()) {
         return true;
     }
-    const QDBusMessage names = QDBusConnection(bus).call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames")));
-    return !names.arguments().isEmpty()
+    const QDBusMessage names = AskBus(bus, QStringLiteral("ListActivatableNames"));
+    return names.type() == QDBusMessage::ReplyMessage && !names.arguments().isEmpty()
         && names.arguments().constFirst().toStringList().contains(FileManagerService);
 }
 
