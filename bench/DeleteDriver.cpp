@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/TStringList.h"
-#include "common/Utf.h"
+#include "core/TStringList.h"
+#include "core/Utf.h"
 #include "fileutil/Tfileutility.h"
 
 int main(int argc, char** argv)

@@ -1,6 +1,6 @@
 #include "common/FolderTest.h"
 
-#include "common/PathRules.h"
+#include "core/PathRules.h"
 #include "platform/FileAttributes.h"
 
 using platform::TAttributeError;

@@ -9,8 +9,8 @@
 #include <QStatusTipEvent>
 #include <QWidget>
 
-#include "common/Exception.h"
-#include "common/MessageText.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"

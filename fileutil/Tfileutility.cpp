@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include "common/PathRules.h"
-#include "common/TStringList.h"
+#include "core/PathRules.h"
+#include "core/TStringList.h"
 #include "platform/FileAttributes.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellFileOperation.h"

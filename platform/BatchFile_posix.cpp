@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Exception.h"
-#include "common/MessageText.h"
-#include "common/Utf.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
+#include "core/Utf.h"
 #include "platform/SystemError.h"
 
 namespace platform {

@@ -1,6 +1,6 @@
 #include "platform/CommandLine.h"
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace platform {
 

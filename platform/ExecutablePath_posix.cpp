@@ -4,7 +4,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace platform {
 

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace platform {
 

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "common/MessageText.h"
-#include "common/Utf.h"
+#include "core/MessageText.h"
+#include "core/Utf.h"
 #include "platform/ShellFileOperation_posix.h"
 #include "platform/SystemError.h"
 

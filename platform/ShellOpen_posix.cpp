@@ -15,7 +15,7 @@
 #include <QStringList>
 #include <QVariantList>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 #include "platform/ShellFileOperation_posix.h"
 
 namespace platform {

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 // The build places each program's VS_VERSIONINFO block, laid out exactly as
 // on Windows, in an ELF section of its executable. Any file may be asked

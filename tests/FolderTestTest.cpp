@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "common/FolderTest.h"
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/PathRules.h"
+#include "core/PathRules.h"
 
 namespace {
 

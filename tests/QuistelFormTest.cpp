@@ -15,7 +15,7 @@
 #include <QUrl>
 
 #include "common/TLabeledEdit.h"
-#include "common/Utf.h"
+#include "core/Utf.h"
 #include "common/UnitApplication.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/ShellFileOperation.h"

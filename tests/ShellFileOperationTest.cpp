@@ -23,7 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/ShellFileOperation_posix.h"

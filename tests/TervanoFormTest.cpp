@@ -19,10 +19,10 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "common/Exception.h"
 #include "common/TLabeledEdit.h"
-#include "common/Utf.h"
+#include "core/Utf.h"
 #include "common/UnitApplication.h"
+#include "core/Exception.h"
 #include "opener/UnitMain.h"
 #include "tests/CommandLineHelper.h"
 #include "tests/FormTestSupport.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "common/TStringList.h"
+#include "core/TStringList.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellFileOperation.h"

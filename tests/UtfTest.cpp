@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace {
 

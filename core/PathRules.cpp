@@ -1,4 +1,4 @@
-#include "common/PathRules.h"
+#include "core/PathRules.h"
 
 std::u16string IncludeTrailingDelimiter(std::u16string path, char16_t delimiter)
 {
