@@ -44,14 +44,13 @@ std::optional<QByteArray> LocalPathBytes(QByteArray line)
     return bytes;
 }
 
-} // namespace
-
-QString PathTextFromBytes(const QByteArray& bytes)
+// Bytes that are no UTF-8 stay what they are, so the field names the very folder.
+QString PathText(const QByteArray& bytes)
 {
-    // Invalid UTF-8 is not yet carried byte for byte here; the one lossless
-    // rule of the core takes this place once it is in.
-    return QString::fromStdU16String(Utf8ToUtf16(std::string_view(bytes.constData(), bytes.size())));
+    return QString::fromStdU16String(PathBytesToText(std::string_view(bytes.constData(), bytes.size())));
 }
+
+} // namespace
 
 std::optional<QString> DroppedFolder(const QMimeData* data)
 {
@@ -69,7 +68,7 @@ std::optional<QString> DroppedFolder(const QMimeData* data)
         if (!bytes) {
             continue;
         }
-        QString path = QDir::toNativeSeparators(PathTextFromBytes(*bytes));
+        QString path = QDir::toNativeSeparators(PathText(*bytes));
         if (!FolderExistsForRemover(path.toStdU16String())) {
             continue;
         }

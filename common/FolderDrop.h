@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include <QByteArray>
 #include <QString>
 
 class QMimeData;
@@ -11,6 +10,3 @@ class QMimeData;
 // field shows a path (no trailing delimiter but the root's). Files, remote
 // URLs and anything else are passed over; nothing when no folder is left.
 std::optional<QString> DroppedFolder(const QMimeData* data);
-
-// A path's bytes as the text the field holds.
-QString PathTextFromBytes(const QByteArray& bytes);

@@ -19,12 +19,16 @@
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"
+#include "platform/SessionBus.h"
 #include "platform/ShellOpen.h"
 #include "platform/StartupShowState.h"
 
 namespace {
 
 TApplication* TheApplication = nullptr;
+
+// A bus on the same machine greets within milliseconds.
+constexpr int SessionBusGreetingMs = 1000;
 
 // Qt ends a run it cannot start (no display, no platform plugin) with
 // abort(); say why in one line and leave without a core dump instead.
@@ -239,6 +243,10 @@ int RunProgram(int& argc, char** argv, const QString& title,
     platform::InitCommandLineArguments(argc, argv);
     // Before Qt takes the token out of the environment for its own window.
     platform::InitActivationToken();
+    // The menu bars are drawn in the window; asking the desktop for a global
+    // one would only cost a bus round trip.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    platform::DropSilentSessionBus(SessionBusGreetingMs);
     // Every argument is ours: Qt sees the program name alone, so -platform,
     // -style, -reverse and the like are folders like any other text.
     QByteArray programName = argc > 0 && argv[0] ? QByteArray(argv[0]) : title.toLower().toLocal8Bit();

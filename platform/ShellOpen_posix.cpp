@@ -1,8 +1,11 @@
 #include "platform/ShellOpen.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,7 +22,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-#include <QUrl>
+
+#include "core/Utf.h"
+#include "platform/ShellFileOperation_posix.h"
 
 extern char** environ;
 
@@ -154,9 +159,34 @@ int StartXdgOpen(const QString& uri, const TActivationToken& token)
     return SpawnDetached(program.toStdString(), { uri.toStdString() }, OpenerEnvironment(token));
 }
 
+// The file URI of the path's exact bytes; a relative path is taken from the
+// working directory, since the file manager has another one.
+std::optional<QString> FileUri(const std::u16string& path)
+{
+    std::optional<std::string> bytes = PathTextToBytes(path);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    if (bytes->empty() || bytes->front() != '/') {
+        std::string cwd(PATH_MAX, '\0');
+        if (!::getcwd(cwd.data(), cwd.size())) {
+            return std::nullopt;
+        }
+        cwd.resize(std::strlen(cwd.c_str()));
+        *bytes = (cwd == "/" ? std::string() : cwd) + '/' + *bytes;
+    }
+    return QStringLiteral("file://") + QString::fromLatin1(posix::PercentEncodePath(*bytes));
+}
+
 bool OpenUri(const std::u16string& path, std::uint32_t& lastError)
 {
-    const QString uri = QUrl::fromLocalFile(QString::fromStdU16String(path)).toString(QUrl::FullyEncoded);
+    errno = 0;
+    const std::optional<QString> fileUri = FileUri(path);
+    if (!fileUri) {
+        lastError = errno != 0 ? errno : ENOENT;
+        return false;
+    }
+    const QString& uri = *fileUri;
     // A token lets one window come forward once; it is not handed out twice.
     const TActivationToken token = std::exchange(SessionToken(), {});
     const QString startupId = QString::fromStdString(token.Wayland.empty() ? token.X11 : token.Wayland);
