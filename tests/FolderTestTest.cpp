@@ -87,12 +87,15 @@ TEST_F(FolderTest, UnreadableParentCountsForOpenerOnly)
 
 TEST_F(FolderTest, LinkIsSeenAsLinkThroughTheTrailingDelimiter)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root opens every folder; the suite runs this again unprivileged";
-    }
     fs::create_directory(FRoot / "locked");
     fs::create_directory_symlink(FRoot / "locked", FRoot / "link-locked");
     fs::permissions(FRoot / "locked", fs::perms::none);
+    // Root with its override capabilities opens every folder; the suite runs
+    // this again without them.
+    if (::access((FRoot / "locked").c_str(), R_OK) == 0) {
+        fs::permissions(FRoot / "locked", fs::perms::owner_all);
+        GTEST_SKIP() << "this user opens every folder";
+    }
     struct TRow {
         std::string Path;
         bool Opener;
