@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks it (lintian without errors, desktop
+# entries, AppStream metadata), installs it with apt-get and runs the
+# installed programs from PATH: the opener and the remover unattended, the
+# help beside each executable, and a launcher script written by the
+# installed opener. Meant for a pristine machine; elsewhere the package is
+# purged again at the end unless it was installed before (KEEP_PACKAGE=1
+# keeps it). Everything the programs touch lies in a folder made here.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+deb=$(bash scripts/build-package.sh | tail -n 1)
+bash scripts/install-packages.sh lintian desktop-file-utils appstream xvfb xauth xdotool
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+tmp=$(mktemp -d)
+was_installed=0
+dpkg-query -W -f='${Status}' folder-tools 2>/dev/null | grep -q "install ok installed" && was_installed=1
+cleanup() {
+    rm -rf "$tmp"
+    if [ "$was_installed" = 0 ] && [ "${KEEP_PACKAGE:-0}" != 1 ]; then
+        "${sudo[@]}" apt-get -qq purge -y folder-tools >/dev/null 2>&1 || true
+    fi
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+echo "== $deb"
+dpkg-deb -I "$deb"
+dpkg-deb -c "$deb"
+
+echo "== lintian"
+# Lintian warns when run as root; its findings are what matter.
+lintian --fail-on error --info "$deb" 2>&1 | grep -v "running with root privileges" || fail "lintian reports errors"
+
+echo "== desktop entries and metadata as packaged"
+dpkg-deb -x "$deb" "$tmp/unpacked"
+for entry in "$tmp"/unpacked/usr/share/applications/*.desktop; do
+    desktop-file-validate "$entry" && pass "desktop-file-validate $(basename "$entry")" \
+        || fail "desktop-file-validate $(basename "$entry")"
+    grep -q '^Exec="/usr/bin/[a-z]*" %f$' "$entry" || fail "Exec of $(basename "$entry"): $(grep ^Exec= "$entry")"
+done
+appstreamcli validate --no-net "$tmp"/unpacked/usr/share/metainfo/*.metainfo.xml \
+    && pass "appstreamcli validate" || fail "appstreamcli validate"
+
+echo "== install"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -qq install -y "$deb"
+
+# The programs' world: private home, no session bus, a fake xdg-open.
+export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
+export FT_OPEN_LOG="$tmp/opened.log"
+unset DBUS_SESSION_BUS_ADDRESS
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$tmp/bin"
+chmod 700 "$XDG_RUNTIME_DIR"
+cat >"$tmp/bin/xdg-open" <<'SH'
+#!/bin/sh
+printf '%s\n' "$1" >>"$FT_OPEN_LOG"
+SH
+chmod +x "$tmp/bin/xdg-open"
+export PATH="$tmp/bin:/usr/local/bin:/usr/bin:/bin"
+
+echo "== on PATH, help beside the executable"
+for program in tervano quistel; do
+    found=$(command -v $program || true)
+    [ "$found" = /usr/bin/$program ] || fail "$program on PATH is '$found'"
+    real=$(readlink -f /usr/bin/$program)
+    [ "$real" = /usr/lib/$program/$program ] || fail "/usr/bin/$program leads to '$real'"
+    [ -f /usr/lib/$program/$program-html/index.html ] || fail "no HTML help beside $real"
+    [ -f /usr/lib/$program/$program.chm ] || fail "no $program.chm beside $real"
+    [ -f /usr/share/man/man1/$program.1.gz ] && [ -f /usr/share/man/ja/man1/$program.1.gz ] \
+        || fail "manual pages of $program"
+done
+
+# Runs a command that must end by itself within 15 s with code 0.
+ends() {
+    "$@" >"$tmp/out" 2>&1 &
+    local pid=$! i=0
+    while kill -0 $pid 2>/dev/null && [ $i -lt 150 ]; do sleep 0.1; i=$((i + 1)); done
+    if kill -0 $pid 2>/dev/null; then
+        kill $pid; wait $pid 2>/dev/null || true; cat "$tmp/out"; return 1
+    fi
+    wait $pid || { cat "$tmp/out"; return 1; }
+}
+
+echo "== unattended runs from PATH"
+mkdir -p "$tmp/work/to open" "$tmp/work/to remove/inner"
+echo data >"$tmp/work/to remove/inner/file"
+if QT_QPA_PLATFORM=offscreen ends tervano -a "$tmp/work/to open"; then
+    grep -q "/work/to%20open/\$" "$FT_OPEN_LOG" && pass "tervano -a DIR" \
+        || fail "tervano -a DIR did not ask for the folder: $(cat "$FT_OPEN_LOG" 2>/dev/null)"
+else
+    fail "tervano -a DIR did not end by itself"
+fi
+if QT_QPA_PLATFORM=offscreen ends quistel -a "$tmp/work/to remove" -t=1; then
+    [ ! -e "$tmp/work/to remove" ] && pass "quistel -a DIR -t=1" || fail "quistel -a DIR -t=1 left the folder"
+    [ -z "$(ls -A "$XDG_DATA_HOME/Trash/files" 2>/dev/null)" ] || fail "quistel -t=1 used the trash"
+else
+    fail "quistel -a DIR -t=1 did not end by itself"
+fi
+
+echo "== a launcher script written by the installed opener"
+# Started through its link in /usr/bin, the opener writes the script from its
+# File menu on a virtual display, driven by the keyboard.
+script="$tmp/work/open-it.sh"
+: >"$FT_OPEN_LOG"
+xvfb-run -a -s "-screen 0 800x600x24" bash scripts/write-launcher-script.sh \
+    tervano "$tmp/work/to open" "$script" >"$tmp/xvfb.log" 2>&1 || { cat "$tmp/xvfb.log"; }
+expected=$(printf "#!/bin/sh\n'/usr/lib/tervano/tervano' '-a' '%s'" "$tmp/work/to open")
+if [ -f "$script" ] && [ "$(cat "$script")" = "$expected" ]; then
+    pass "the script names the installed executable"
+    if QT_QPA_PLATFORM=offscreen ends /bin/sh "$script" && grep -q "/work/to%20open/\$" "$FT_OPEN_LOG"; then
+        pass "the script opens the folder"
+    else
+        fail "the launcher script did not open the folder"
+    fi
+else
+    fail "launcher script: $(cat "$script" 2>/dev/null || echo missing); expected: $expected"
+fi
+
+if [ $failures -ne 0 ]; then
+    echo "$failures failed"; exit 1
+fi
+echo "PASS: the package builds, installs and runs"
