@@ -2,8 +2,8 @@
 # Builds the Debian package, checks it (lintian without errors, desktop
 # entries, AppStream metadata), installs it with apt-get and runs the
 # installed programs from PATH: the opener and the remover unattended, the
-# help beside each executable, and a launcher script written by the
-# installed opener. Meant for a pristine machine; elsewhere the package is
+# help beside each executable, and the launcher scripts written by the
+# installed programs. Meant for a pristine machine; elsewhere the package is
 # purged again at the end unless it was installed before (KEEP_PACKAGE=1
 # keeps it). Everything the programs touch lies in a folder made here.
 set -euo pipefail
@@ -103,24 +103,34 @@ else
     fail "quistel -a DIR -t=1 did not end by itself"
 fi
 
-echo "== a launcher script written by the installed opener"
-# Started through its link in /usr/bin, the opener writes the script from its
-# File menu on a virtual display, driven by the keyboard.
-script="$tmp/work/open-it.sh"
+echo "== launcher scripts written by the installed programs"
+# Started through their links in /usr/bin, the programs write the scripts
+# from their File menus on a virtual display, driven by the keyboard; the
+# scripts must name the real executables and do their work.
+mkdir -p "$tmp/work/to trash/inner"
 : >"$FT_OPEN_LOG"
-xvfb-run -a -s "-screen 0 800x600x24" bash scripts/write-launcher-script.sh \
-    tervano "$tmp/work/to open" "$script" >"$tmp/xvfb.log" 2>&1 || { cat "$tmp/xvfb.log"; }
-expected=$(printf "#!/bin/sh\n'/usr/lib/tervano/tervano' '-a' '%s'" "$tmp/work/to open")
-if [ -f "$script" ] && [ "$(cat "$script")" = "$expected" ]; then
-    pass "the script names the installed executable"
-    if QT_QPA_PLATFORM=offscreen ends /bin/sh "$script" && grep -q "/work/to%20open/\$" "$FT_OPEN_LOG"; then
-        pass "the script opens the folder"
+for program in tervano quistel; do
+    if [ $program = tervano ]; then
+        folder="$tmp/work/to open" method=
     else
-        fail "the launcher script did not open the folder"
+        folder="$tmp/work/to trash" method=" '-t=0'"
     fi
-else
-    fail "launcher script: $(cat "$script" 2>/dev/null || echo missing); expected: $expected"
-fi
+    script="$tmp/work/$program-launcher.sh"
+    xvfb-run -a -s "-screen 0 800x600x24" bash scripts/write-launcher-script.sh \
+        $program "$folder" "$script" >"$tmp/xvfb.log" 2>&1 || cat "$tmp/xvfb.log"
+    expected=$(printf "#!/bin/sh\n'/usr/lib/%s/%s' '-a' '%s'%s" $program $program "$folder" "$method")
+    if [ -f "$script" ] && [ "$(cat "$script")" = "$expected" ]; then
+        pass "the script of $program names the installed executable"
+    else
+        fail "launcher script of $program: $(cat "$script" 2>/dev/null || echo missing); expected: $expected"
+        continue
+    fi
+    QT_QPA_PLATFORM=offscreen ends /bin/sh "$script" || fail "the launcher script of $program did not end"
+done
+grep -q "/work/to%20open/\$" "$FT_OPEN_LOG" && pass "the opener's script opens the folder" \
+    || fail "the opener's script did not open the folder"
+[ ! -e "$tmp/work/to trash" ] && [ -d "$XDG_DATA_HOME/Trash/files/to trash/inner" ] \
+    && pass "the remover's script trashes the folder" || fail "the remover's script did not trash the folder"
 
 if [ $failures -ne 0 ]; then
     echo "$failures failed"; exit 1

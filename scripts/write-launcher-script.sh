@@ -18,7 +18,7 @@ xdotool windowfocus --sync "$win"
 if [ "$title" = Tervano ]; then
     xdotool key alt+f y            # ファイル(&F) > バッチファイルの作成(&Y)
 else
-    xdotool key alt+f Down Down Down Return   # ファイル(&F) > バッチファイルの作成
+    xdotool key alt+f Down Down Return   # ファイル(&F) > バッチファイルの作成
 fi
 sleep 2
 xdotool type --delay 30 "$file"
