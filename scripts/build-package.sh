@@ -8,8 +8,6 @@ SETUP_NO_BUILD=1 bash scripts/setup.sh
 bash scripts/install-packages.sh dpkg-dev file
 
 build=${BUILD_DIR:-build-package}
-# A fresh configuration: flags are read when the cache is made.
-rm -rf "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None \
     -DFT_DEBIAN_BUILDFLAGS=ON -DFT_BUILD_TESTS=OFF >&2
 cmake --build "$build" >&2
