@@ -11,15 +11,15 @@
 #include <QStatusTipEvent>
 #include <QToolButton>
 
-#include "common/BatchLine.h"
-#include "common/Exception.h"
-#include "common/HintText.h"
-#include "common/PathRules.h"
 #include "common/TLabeledEdit.h"
-#include "common/TStringList.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitMessages.h"
+#include "core/BatchLine.h"
+#include "core/Exception.h"
+#include "core/HintText.h"
+#include "core/PathRules.h"
+#include "core/TStringList.h"
 #include "platform/BatchFile.h"
 #include "platform/CommandLine.h"
 #include "platform/HelpViewer.h"

@@ -5,7 +5,7 @@
 
 #include <QAction>
 
-#include "common/CommandLineScan.h"
+#include "core/CommandLineScan.h"
 
 #include <QIcon>
 #include <QList>

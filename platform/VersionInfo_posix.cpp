@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 // The build places each program's VS_VERSIONINFO block, laid out exactly as
 // on Windows, in an ELF section of its executable. Any file may be asked
@@ -30,7 +30,8 @@ public:
     explicit TFile(const std::u16string& path)
     {
         // O_NONBLOCK: a FIFO or device named by the caller must not hang us.
-        FHandle = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        const std::optional<std::string> native = PathTextToBytes(path);
+        FHandle = native ? ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK) : -1;
         struct stat st {};
         if (FHandle >= 0 && ::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode)) {
             FSize = static_cast<std::uint64_t>(st.st_size);

@@ -11,10 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "common/BatchLine.h"
-#include "common/Exception.h"
-#include "common/MessageText.h"
-#include "common/Utf.h"
+#include "core/BatchLine.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
+#include "core/Utf.h"
 #include "platform/BatchFile.h"
 #include "platform/SystemError.h"
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/BatchLine.h"
-#include "common/Exception.h"
-#include "common/MessageText.h"
+#include "core/BatchLine.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
 #include "platform/BatchFile.h"
 #include "platform/SystemError.h"
 

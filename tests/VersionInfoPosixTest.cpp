@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "common/Exception.h"
 #include "common/QvAppInfo.h"
-#include "common/Utf.h"
+#include "core/Exception.h"
+#include "core/Utf.h"
 #include "platform/VersionInfo.h"
 
 #ifndef FT_WINDRES_TERVANO

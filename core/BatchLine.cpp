@@ -1,6 +1,6 @@
-#include "common/BatchLine.h"
+#include "core/BatchLine.h"
 
-#include "common/PathRules.h"
+#include "core/PathRules.h"
 
 std::u16string QuoteBatchPiece(std::u16string_view text)
 {

@@ -1,4 +1,4 @@
-#include "common/MessageText.h"
+#include "core/MessageText.h"
 
 std::u16string ExceptionDisplayText(std::u16string message)
 {

@@ -1,8 +1,8 @@
-#include "common/CommandLineScan.h"
+#include "core/CommandLineScan.h"
 
 #include <string_view>
 
-#include "common/StrToInt.h"
+#include "core/StrToInt.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "common/TStringList.h"
+#include "core/TStringList.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "common/HintText.h"
+#include "core/HintText.h"
 
 std::u16string ShortHint(const std::u16string& hint)
 {

@@ -1,4 +1,4 @@
-#include "common/StrToInt.h"
+#include "core/StrToInt.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "common/CommandLine.h"
+#include "core/CommandLineSplit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/CommandLine.h"
+#include "core/CommandLineSplit.h"
 
 namespace {
 

@@ -1,0 +1,29 @@
+# cmake -DFOLDER=<core folder> -DSTAMP=<file> -P CheckCoreIncludes.cmake
+# Fails when a file of the core includes anything but its own folder and the
+# C++ standard library: no Qt, no platform, no system headers, no layer above.
+file(GLOB files ${FOLDER}/*.h ${FOLDER}/*.cpp)
+set(offences "")
+foreach(file IN LISTS files)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "include[ \t]*\"([^\"]*)\"")
+            # Only the core's own headers, named from the project root.
+            if(NOT CMAKE_MATCH_1 MATCHES "^core/[A-Za-z0-9_]+\\.h$")
+                list(APPEND offences "${file}: ${line}")
+            endif()
+        elseif(line MATCHES "include[ \t]*<([^>]*)>")
+            # Standard headers have neither a folder nor an extension, and
+            # none starts with Q.
+            if(CMAKE_MATCH_1 MATCHES "[/.]" OR CMAKE_MATCH_1 MATCHES "^Q")
+                list(APPEND offences "${file}: ${line}")
+            endif()
+        else()
+            list(APPEND offences "${file}: ${line}")
+        endif()
+    endforeach()
+endforeach()
+if(offences)
+    list(JOIN offences "\n  " text)
+    message(FATAL_ERROR "core/ may include only core/ and the C++ standard library:\n  ${text}")
+endif()
+file(TOUCH ${STAMP})
