@@ -14,6 +14,8 @@ packages=(
 )
 
 bash scripts/install-packages.sh "${packages[@]}"
+# The package build wants the set-up without the build of build/.
+[ "${SETUP_NO_BUILD:-0}" = 1 ] && exit 0
 
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo}
