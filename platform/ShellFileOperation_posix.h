@@ -72,8 +72,5 @@ int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailur
 int RemoveItem(const std::string& displayPath, const TItemPath& item, const TCancelToken& cancel,
     TItemFailure& failure);
 
-// Trash "Path=" encoding: bytes outside A-Z a-z 0-9 - _ . ~ / become %XX.
-std::string PercentEncodePath(std::string_view path);
-
 } // namespace posix
 } // namespace platform

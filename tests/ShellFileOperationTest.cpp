@@ -333,12 +333,6 @@ INSTANTIATE_TEST_SUITE_P(Rule, ItemPath,
         TSplitCase { "DotsInsideAreNames", "a/..b", std::pair { "a", "..b" } }),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(PercentEncoding, KeepsUnreservedAndSlash)
-{
-    EXPECT_EQ(platform::posix::PercentEncodePath("/a b/%41/~x-_.y"), "/a%20b/%2541/~x-_.y");
-    EXPECT_EQ(platform::posix::PercentEncodePath("\xE6\x97\xA5\n"), "%E6%97%A5%0A");
-}
-
 TEST(FileOperationRequest, EmptyListAndMissingListFail)
 {
     EXPECT_NE(Request({}, PermanentFlags), 0);
