@@ -5,9 +5,15 @@ std::string ShortenTrashName(std::string name)
     if (name.size() <= MaxTrashNameBytes) {
         return name;
     }
+    const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80; };
+    // A character has at most three continuation bytes; a name with more is
+    // no UTF-8 and is cut at the limit rather than emptied.
     std::size_t cut = MaxTrashNameBytes;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+    while (cut > MaxTrashNameBytes - 3 && continues(cut)) {
         --cut;
+    }
+    if (continues(cut)) {
+        cut = MaxTrashNameBytes;
     }
     name.resize(cut);
     return name;

@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(Limit, ShortenedTrashName,
         TShortenCase { "ThreeByteCharacterAcrossTheLimitGoes", Name(198, "日"), Name(198) },
         TShortenCase { "TwoByteCharacterAcrossTheLimitGoes", Name(199, "é"), Name(199) },
         TShortenCase { "FourByteCharacterAcrossTheLimitGoes", Name(197, "😀"), Name(197) },
-        TShortenCase { "AllThreeByteCharacters", Repeat("日", 70), Repeat("日", 66) }),
+        TShortenCase { "AllThreeByteCharacters", Repeat("日", 70), Repeat("日", 66) },
+        TShortenCase { "NoUtf8IsCutAtTheLimit", Repeat("\x80", 210), Repeat("\x80", 200) }),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TVariantCase {
