@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libboost-dev libgtest-dev
     xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-noto-cjk
-    trash-cli libglib2.0-bin gvfs-daemons dbus fp-utils time
+    trash-cli libglib2.0-bin gvfs gvfs-daemons dbus fp-utils time
     binutils-mingw-w64-x86-64
 )
 

@@ -12,7 +12,8 @@ started=$SECONDS
 
 build=${WIN_BUILD_DIR:-build-windows}
 triple=x86_64-w64-mingw32
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+# g++ builds the version-block generator that runs on this machine during the build.
+packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest)
 
 bash scripts/install-packages.sh "${packages[@]}"
 
@@ -25,6 +26,7 @@ for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command 
     fi
 done
 [ -n "$wine" ] || { echo "test-windows: no Wine loader found" >&2; exit 1; }
+wineserver=${wine%/*}/wineserver${wine##*/wine}
 
 [ "${FRESH:-0}" = 1 ] && rm -rf "$build"
 mkdir -p "$build"
@@ -59,10 +61,13 @@ export WINEARCH=win64
 # Lets Wine start further Windows programs (the tests start this one again).
 export WINELOADER=${WINELOADER:-$wine}
 unset DISPLAY WAYLAND_DISPLAY
+# Wine keeps its server and services running after the last program; end
+# them (and so everything of this prefix) however the run ends.
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== Wine prefix $WINEPREFIX"
     "$wine" wineboot --init >/dev/null 2>&1 || true
-    "${wine%/*}/wineserver${wine##*/wine}" -w 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
 fi
 prefixed=$SECONDS
 

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # What the engine moves to the trash, GIO lists under its original path and
-# restores. Skips (77) without gio and the gvfs trash backend.
+# restores. Skips (77) without gio, the gvfs trash daemon or the GIO module
+# that talks to it (Debian: libglib2.0-bin, gvfs-daemons, gvfs).
 set -u
 driver=$1
-command -v gio >/dev/null && command -v dbus-run-session >/dev/null && [ -x /usr/libexec/gvfsd-trash ] \
-    || { echo "SKIP: gio or the gvfs trash backend is missing"; exit 77; }
+command -v gio >/dev/null && command -v dbus-run-session >/dev/null \
+    || { echo "SKIP: gio or dbus-run-session is missing"; exit 77; }
+[ -x /usr/libexec/gvfsd-trash ] || { echo "SKIP: the gvfs trash daemon is missing"; exit 77; }
+compgen -G "/usr/lib/*/gio/modules/libgvfsdbus.so" >/dev/null \
+    || { echo "SKIP: the GIO module for gvfs (libgvfsdbus.so) is missing"; exit 77; }
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 export HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/.local/share" XDG_RUNTIME_DIR="$tmp/run" LC_ALL=C.UTF-8

@@ -4,7 +4,9 @@
 set -u
 exe=$1
 tmp=$(mktemp -d) || exit 1
-trap 'rm -rf "$tmp"' EXIT
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
+trap 'exit 1' INT TERM HUP
 export HOME="$tmp" XDG_DATA_HOME="$tmp/data" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp"
 unset DBUS_SESSION_BUS_ADDRESS
 
@@ -14,7 +16,7 @@ sleep 1
 if ! kill -0 "$pid" 2>/dev/null; then
     echo "FAIL: $exe did not stay up"; cat "$tmp/err"; exit 1
 fi
-kill "$pid"; wait "$pid" 2>/dev/null
+kill "$pid"; wait "$pid" 2>/dev/null; pid=
 
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$exe" >/dev/null 2>"$tmp/err"
 rc=$?

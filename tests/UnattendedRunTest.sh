@@ -6,7 +6,15 @@ set -u
 tervano=$1
 quistel=$2
 tmp=$(mktemp -d) || exit 1
-trap 'rm -rf "$tmp"' EXIT
+# Each script runs in a process group of its own; whatever is still up at the
+# end (also after a failure or a kill by ctest) is ended with its group.
+groups=
+cleanup() {
+    for g in $groups; do kill -KILL -- "-$g" 2>/dev/null; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
 export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
 export QT_QPA_PLATFORM=offscreen FT_OPEN_LOG="$tmp/opened.log"
 unset DBUS_SESSION_BUS_ADDRESS
@@ -39,20 +47,23 @@ script() {
 # "stays" when it must still be up after 2 s (then it is stopped).
 run() {
     expect=$1 file=$2
-    /bin/sh "$file" >"$tmp/out" 2>&1 &
+    # The shell does not always exec the program, so stopping the shell alone
+    # would leave the program running: stop the whole group instead.
+    setsid /bin/sh "$file" >"$tmp/out" 2>&1 &
     pid=$!
+    groups="$groups $pid"
     if [ "$expect" = exits ]; then
         i=0
         while kill -0 "$pid" 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
         if kill -0 "$pid" 2>/dev/null; then
-            kill "$pid"; wait "$pid" 2>/dev/null; return 1
+            kill -- "-$pid"; wait "$pid" 2>/dev/null; return 1
         fi
         wait "$pid"; rc=$?
         [ $rc -eq 0 ] || { echo "exit code $rc"; cat "$tmp/out"; return 1; }
     else
         sleep 2
         kill -0 "$pid" 2>/dev/null || { cat "$tmp/out"; return 1; }
-        kill "$pid"; wait "$pid" 2>/dev/null
+        kill -- "-$pid"; wait "$pid" 2>/dev/null
     fi
     return 0
 }
