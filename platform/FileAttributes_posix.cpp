@@ -9,14 +9,11 @@
 #include <unistd.h>
 
 #include "core/Utf.h"
+#include "platform/Descriptor_posix.h"
 
 namespace platform {
 
 namespace {
-
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
 
 bool MeansNotThere(int error)
 {
@@ -47,12 +44,8 @@ TFileAttributes QueryFileAttributes(const std::u16string& path)
 
 bool OpensAsFolder(const std::u16string& path)
 {
-    const int fd = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
+    const posix::TFd fd(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return static_cast<bool>(fd);
 }
 
 bool SearchFindsFile(const std::u16string& path)
@@ -67,7 +60,7 @@ bool SearchFindsFile(const std::u16string& path)
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
-    std::unique_ptr<DIR, TDirCloser> dir(::opendir(parent.c_str()));
+    const posix::TDir dir(::opendir(parent.c_str()));
     if (!dir) {
         return false;
     }

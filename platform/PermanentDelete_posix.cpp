@@ -26,11 +26,6 @@ constexpr std::size_t MaxOpenDirectories = 64;
 
 constexpr int DirectoryOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
-using TDir = std::unique_ptr<DIR, TDirCloser>;
-
 struct TFrame {
     std::string Name; // in the parent frame (or the item's parent)
     dev_t Device;

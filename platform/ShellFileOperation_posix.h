@@ -5,47 +5,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
+
+#include "platform/Descriptor_posix.h"
 
 namespace platform {
 
 class TCancelToken;
 
 namespace posix {
-
-// Owns one file descriptor.
-class TFd {
-public:
-    explicit TFd(int fd = -1) noexcept : FFd(fd) {}
-    TFd(TFd&& other) noexcept : FFd(other.Release()) {}
-    TFd& operator=(TFd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    ~TFd() { Reset(); }
-
-    int Get() const noexcept { return FFd; }
-    explicit operator bool() const noexcept { return FFd >= 0; }
-    int Release() noexcept
-    {
-        const int fd = FFd;
-        FFd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) noexcept
-    {
-        if (FFd >= 0) {
-            ::close(FFd);
-        }
-        FFd = fd;
-    }
-
-private:
-    int FFd;
-};
 
 // The directory entry a path names: its parent as given and its own name.
 struct TItemPath {

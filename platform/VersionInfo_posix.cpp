@@ -12,6 +12,7 @@
 
 #include "core/Utf.h"
 #include "core/VersionBlock.h"
+#include "platform/Descriptor_posix.h"
 
 // The build places each program's VS_VERSIONINFO block, laid out exactly as
 // on Windows, in an ELF section of its executable. Any file may be asked
@@ -30,23 +31,14 @@ public:
     explicit TFile(const std::u16string& path)
     {
         // O_NONBLOCK: a FIFO or device named by the caller must not hang us.
-        FHandle = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        FHandle.Reset(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         struct stat st {};
-        if (FHandle >= 0 && ::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (FHandle && ::fstat(FHandle.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
             FSize = static_cast<std::uint64_t>(st.st_size);
         } else {
             FSize = 0;
         }
     }
-    ~TFile()
-    {
-        if (FHandle >= 0) {
-            ::close(FHandle);
-        }
-    }
-    TFile(const TFile&) = delete;
-    TFile& operator=(const TFile&) = delete;
-
     std::uint64_t Size() const { return FSize; }
 
     // Exactly length bytes at offset, all inside the file, or nothing.
@@ -58,7 +50,7 @@ public:
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::pread(FHandle, bytes.data() + done, bytes.size() - done,
+            const ssize_t n = ::pread(FHandle.Get(), bytes.data() + done, bytes.size() - done,
                 static_cast<off_t>(offset + done));
             if (n <= 0) {
                 return std::nullopt;
@@ -69,7 +61,7 @@ public:
     }
 
 private:
-    int FHandle = -1;
+    posix::TFd FHandle;
     std::uint64_t FSize = 0;
 };
 
