@@ -9,7 +9,6 @@
 #include <QStatusTipEvent>
 #include <QWidget>
 
-#include "core/Exception.h"
 #include "core/MessageText.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
@@ -120,14 +119,9 @@ void TApplication::ShowException(const QString& message)
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     // Exceptions must not cross Qt's event loop: show them here and go on.
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const Exception& e) {
-        ShowException(QString::fromStdU16String(e.Message()));
-    } catch (...) {
-        ShowException(QString());
-    }
-    return false;
+    bool handled = false;
+    HandleExceptions([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 void TApplication::UpdateHint()
@@ -154,13 +148,7 @@ void TApplication::Idle()
         // The handler may clear the slot; keep it alive while it runs.
         const TIdleHandler handler = FOnIdle;
         // Not reached through notify(): catch here like the loop does.
-        try {
-            handler();
-        } catch (const Exception& e) {
-            ShowException(QString::fromStdU16String(e.Message()));
-        } catch (...) {
-            ShowException(QString());
-        }
+        HandleExceptions(handler);
     }
     FInIdle = false;
 }
@@ -173,18 +161,10 @@ int RunProgram(int& argc, char** argv, const QString& title,
     platform::InitCommandLineArguments(argc, argv);
     TApplication application(argc, argv);
     application.setApplicationName(title.toLower());
-    try {
-        try {
-            application.SetTitle(title);
-            application.SetMainForm(makeForm());
-            application.Run();
-        } catch (const Exception&) {
-            throw;
-        } catch (...) {
-            throw Exception(std::u16string());
-        }
-    } catch (const Exception& e) {
-        application.ShowException(QString::fromStdU16String(e.Message()));
-    }
+    application.HandleExceptions([&] {
+        application.SetTitle(title);
+        application.SetMainForm(makeForm());
+        application.Run();
+    });
     return 0;
 }
