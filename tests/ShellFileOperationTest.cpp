@@ -25,6 +25,7 @@
 #include "fileutil/Tfileutility.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/ShellFileOperation_posix.h"
+#include "tests/TempFolder.h"
 
 namespace {
 
@@ -81,17 +82,11 @@ int Spawn(const std::vector<std::string>& argv)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A folder of its own under /tmp; mounts and immutable flags made through it
-// are undone before it is removed.
+// A folder of the test's own; mounts and immutable flags made through it are
+// undone, and it is removed without leaving its file system.
 class TTempTree {
 public:
-    TTempTree()
-    {
-        char name[] = "/tmp/ft-delete-XXXXXX";
-        if (::mkdtemp(name)) {
-            FRoot = name;
-        }
-    }
+    TTempTree() : FRoot(FFolder.Path().string()) {}
     ~TTempTree()
     {
         for (auto it = FMounts.rbegin(); it != FMounts.rend(); ++it) {
@@ -170,6 +165,7 @@ private:
         return done;
     }
 
+    TTempFolder FFolder { "ft-delete-" };
     std::string FRoot;
     std::vector<std::string> FMounts;
     std::vector<std::string> FImmutable;
