@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     const bool recycle = std::strcmp(argv[1], "--trash") == 0;
     TStringList paths;
     for (int i = 2; i < argc; ++i) {
-        paths.Add(Utf8ToUtf16(argv[i]));
+        paths.Add(PathBytesToText(argv[i]));
     }
     return ShellDeletePaths(paths, recycle) ? 0 : 1;
 }

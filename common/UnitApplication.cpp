@@ -13,11 +13,15 @@
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"
+#include "platform/SessionBus.h"
 #include "platform/StartupShowState.h"
 
 namespace {
 
 TApplication* TheApplication = nullptr;
+
+// A bus on the same machine greets within milliseconds.
+constexpr int SessionBusGreetingMs = 1000;
 
 // Qt ends a run it cannot start (no display, no platform plugin) with
 // abort(); say why in one line and leave without a core dump instead.
@@ -159,6 +163,10 @@ int RunProgram(int& argc, char** argv, const QString& title,
     qInstallMessageHandler(MessageHandler);
     // Before Qt takes its own options out of argv.
     platform::InitCommandLineArguments(argc, argv);
+    // The menu bars are drawn in the window; asking the desktop for a global
+    // one would only cost a bus round trip.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    platform::DropSilentSessionBus(SessionBusGreetingMs);
     TApplication application(argc, argv);
     application.setApplicationName(title.toLower());
     application.HandleExceptions([&] {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@ namespace {
 
 [[noreturn]] void ThrowCreateError(const std::u16string& path, int error)
 {
-    throw Exception(BatchFileCreateErrorText(path, TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(error)))));
+    throw Exception(BatchFileCreateErrorText(PathDisplayText(path), TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(error)))));
 }
 
 // The new file lives in the target's folder, so the rename never crosses a
@@ -120,24 +121,32 @@ std::u16string BatchFileDefaultSuffix() { return u".sh"; }
 
 std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*.*)|*.*"; }
 
-std::string EncodeBatchText(const std::u16string& text) { return Utf16ToUtf8(text); }
+// The line holds paths: their exact bytes, whatever the encoding of their
+// names; empty when the text names no bytes (it holds a NUL).
+std::string EncodeBatchText(const std::u16string& text) { return PathTextToBytes(text).value_or(std::string()); }
 
 void WriteBatchFile(const std::u16string& path, const std::u16string& text)
 {
-    const std::string target = Utf16ToUtf8(path);
-    const std::string bytes = EncodeBatchText(text);
+    const std::optional<std::string> target = PathTextToBytes(path);
+    if (!target) {
+        ThrowCreateError(path, ENOENT);
+    }
+    const std::optional<std::string> bytes = PathTextToBytes(text);
+    if (!bytes) {
+        ThrowCreateError(path, EILSEQ); // a script that runs something else is worse than none
+    }
     TTempFile temp;
-    int error = temp.Create(target);
+    int error = temp.Create(*target);
     if (error == 0) {
-        error = temp.Write(bytes);
+        error = temp.Write(*bytes);
     }
     if (error == 0) {
-        error = temp.MoveTo(target);
+        error = temp.MoveTo(*target);
     }
     if (error != 0) {
         ThrowCreateError(path, error);
     }
-    SyncFolderOf(target);
+    SyncFolderOf(*target);
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,7 +26,12 @@ bool MeansNotThere(int error)
 TFileAttributes QueryFileAttributes(const std::u16string& path)
 {
     TFileAttributes result;
-    const std::string native = Utf16ToUtf8(path);
+    const std::optional<std::string> bytes = PathTextToBytes(path);
+    if (!bytes) {
+        result.Error = TAttributeError::NotThere; // a text that names no path
+        return result;
+    }
+    const std::string& native = *bytes;
     struct stat st {};
     if (::lstat(native.c_str(), &st) != 0) {
         result.Error = MeansNotThere(errno) ? TAttributeError::NotThere : TAttributeError::Other;
@@ -44,13 +50,18 @@ TFileAttributes QueryFileAttributes(const std::u16string& path)
 
 bool OpensAsFolder(const std::u16string& path)
 {
-    const posix::TFd fd(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::optional<std::string> native = PathTextToBytes(path);
+    const posix::TFd fd(native ? ::open(native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
     return static_cast<bool>(fd);
 }
 
 bool SearchFindsFile(const std::u16string& path)
 {
-    std::string native = Utf16ToUtf8(path);
+    const std::optional<std::string> bytes = PathTextToBytes(path);
+    if (!bytes) {
+        return false;
+    }
+    std::string native = *bytes;
     while (native.size() > 1 && native.back() == '/') {
         native.pop_back();
     }

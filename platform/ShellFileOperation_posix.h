@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Descriptor_posix.h"
 
@@ -24,10 +25,20 @@ struct TItemPath {
 // path and paths ending in "." or ".." are refused (nullopt).
 std::optional<TItemPath> SplitItemPath(std::string path);
 
+// Why the engine itself refused, where the system's error text would mislead.
+enum class TRefusal {
+    None,
+    Mounted,     // a file system (or a bind) is mounted there
+    MountBelow,  // ... or somewhere below it
+    TrashFolder, // the trash folder itself
+    InsideTrash, // something inside a trash
+};
+
 // The first thing that went wrong with an item.
 struct TItemFailure {
     std::string Path; // the item's path, or the path inside it that failed
     int Error = 0;    // errno value
+    TRefusal Refusal = TRefusal::None;
 };
 
 // Moves the item into the freedesktop trash; 0 or an errno value. Leaves the
@@ -38,6 +49,16 @@ int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailur
 // value (ECANCELED when cancel was seen). What cannot be removed stays.
 int RemoveItem(const std::string& displayPath, const TItemPath& item, const TCancelToken& cancel,
     TItemFailure& failure);
+
+// The mount points of /proc/self/mountinfo, its octal escapes decoded.
+std::vector<std::string> MountPoints();
+std::string DecodeMountField(std::string_view field);
+
+// Why the trash must refuse the item at this absolute, resolved path: a mount
+// point, a mount below it, the home trash (as resolved) or a topdir trash
+// itself, or something inside one of them. None when it may go.
+TRefusal TrashRefusal(std::string_view absolute, const std::vector<std::string>& mountPoints,
+    std::string_view homeTrash);
 
 } // namespace posix
 } // namespace platform

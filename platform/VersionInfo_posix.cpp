@@ -31,7 +31,8 @@ public:
     explicit TFile(const std::u16string& path)
     {
         // O_NONBLOCK: a FIFO or device named by the caller must not hang us.
-        FHandle.Reset(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        const std::optional<std::string> native = PathTextToBytes(path);
+        FHandle.Reset(native ? ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK) : -1);
         struct stat st {};
         if (FHandle && ::fstat(FHandle.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
             FSize = static_cast<std::uint64_t>(st.st_size);

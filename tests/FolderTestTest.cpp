@@ -57,9 +57,12 @@ TEST_F(FolderTest, OpenerAndRemoverDisagreeWhereTheyShould)
         { "dangling/", false, false },
         // ELOOP: the attributes cannot be read, and not because it is missing.
         { "loop/x/", true, false },
+        // A pasted NUL: the system would see only "dir/".
+        { std::string("dir/\0dir/", 9), false, false },
+        { std::string("dir\0", 4), false, false },
     };
     for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Path);
+        SCOPED_TRACE(row.Path.c_str());
         EXPECT_EQ(FolderExistsForOpener(P(row.Path)), row.Opener);
         EXPECT_EQ(FolderExistsForRemover(P(row.Path)), row.Remover);
     }

@@ -35,4 +35,12 @@ INSTANTIATE_TEST_SUITE_P(BothPlatforms, DelimiterRules,
         TDelimiterCase { "PosixBackslashIsNoDelimiter", u'/', u"/tmp/x\\", u"/tmp/x\\/", u"/tmp/x\\" }),
     [](const auto& info) { return std::string(info.param.Name); });
 
+TEST(NulRule, TextWithNulNamesNothing)
+{
+    EXPECT_FALSE(NamesNothing(u"C:\\Data\\"));
+    EXPECT_FALSE(NamesNothing(u""));
+    EXPECT_TRUE(NamesNothing(std::u16string(u"/tmp/a\0b/", 8)));
+    EXPECT_TRUE(NamesNothing(std::u16string(1, u'\0')));
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <pthread.h>
 #include <regex>
+#include <sched.h>
 #include <sstream>
 #include <string>
 #include <sys/ioctl.h>
@@ -82,6 +84,23 @@ int Spawn(const std::vector<std::string>& argv)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Mounts are made only in a mount namespace of this test process's own, so
+// none is ever seen (or left behind) outside it. Empty when that works.
+std::string PrivateMountsRefusal()
+{
+    static const std::string refusal = [] {
+        if (::unshare(CLONE_NEWNS) != 0) {
+            return "no private mount namespace here (needs root or CAP_SYS_ADMIN): "
+                + std::string(std::strerror(errno));
+        }
+        if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            return "cannot make the mounts of the private namespace private: " + std::string(std::strerror(errno));
+        }
+        return std::string();
+    }();
+    return refusal;
+}
+
 // A folder of the test's own; mounts and immutable flags made through it are
 // undone, and it is removed without leaving its file system.
 class TTempTree {
@@ -131,7 +150,20 @@ public:
     {
         Dir(relative);
         const std::string path = *this / relative;
-        if (::mount("tmpfs", path.c_str(), "tmpfs", 0, "size=16m,mode=0755") != 0) {
+        if (!PrivateMountsRefusal().empty()
+            || ::mount("tmpfs", path.c_str(), "tmpfs", 0, "size=16m,mode=0755") != 0) {
+            return false;
+        }
+        FMounts.push_back(path);
+        return true;
+    }
+
+    // Binds a folder or file of the tree over another one of the same kind.
+    bool Bind(const std::string& source, const std::string& target)
+    {
+        const std::string path = *this / target;
+        if (!PrivateMountsRefusal().empty()
+            || ::mount((*this / source).c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0) {
             return false;
         }
         FMounts.push_back(path);
@@ -225,7 +257,7 @@ int Request(const std::vector<std::string>& paths, std::uint16_t flags, bool* ab
 {
     std::u16string list;
     for (const auto& path : paths) {
-        list += Utf8ToUtf16(path);
+        list += PathBytesToText(path);
         list += u'\0';
     }
     list += u'\0';
@@ -426,6 +458,74 @@ TEST_F(PermanentDelete, NamedMountPointIsRefused)
     EXPECT_EQ(ui.Errors[0].rfind("「" + (Tree / "mnt") + "」を削除できませんでした。\n", 0), 0u) << ui.Errors[0];
 }
 
+// Trees with something mounted in them, for both engines: what lies on the
+// mount, and the mount's source outside the tree, stay; the request fails.
+struct TMountedCase {
+    const char* Name;
+    const char* Item;     // what the request names
+    const char* MountAt;  // where the mount goes
+    bool Tmpfs;           // else a bind of "outside/src" (a folder) or "outside/file"
+    bool FileBind;
+};
+
+class MountedTree : public PermanentDelete, public testing::WithParamInterface<std::tuple<TMountedCase, bool>> {};
+
+TEST_P(MountedTree, MountStaysAndRequestFails)
+{
+    const auto& [mounted, trash] = GetParam();
+    if (const std::string refusal = PrivateMountsRefusal(); !refusal.empty()) {
+        GTEST_SKIP() << refusal;
+    }
+    Tree.File("outside/src/keep", "source");
+    Tree.File("outside/src/sub/deep", "deeper");
+    Tree.File("outside/file", "bound file");
+    Tree.File("tree/x", "plain");
+    Tree.File("tree/a/y", "plain");
+    std::string onMount;
+    if (mounted.FileBind) {
+        Tree.File(mounted.MountAt, "placeholder");
+        ASSERT_TRUE(Tree.Bind("outside/file", mounted.MountAt));
+        onMount = Tree / mounted.MountAt;
+    } else if (mounted.Tmpfs) {
+        ASSERT_TRUE(Tree.MountTmpfs(mounted.MountAt));
+        Tree.File(std::string(mounted.MountAt) + "/on-tmpfs", "tmpfs");
+        onMount = Tree / (std::string(mounted.MountAt) + "/on-tmpfs");
+    } else {
+        Tree.Dir(mounted.MountAt);
+        ASSERT_TRUE(Tree.Bind("outside/src", mounted.MountAt));
+        onMount = Tree / (std::string(mounted.MountAt) + "/keep");
+    }
+    const std::string onMountContent = ReadFile(onMount);
+
+    TRecordingUi ui;
+    EXPECT_NE(Request({ Tree / mounted.Item }, trash ? TrashFlags : PermanentFlags), 0);
+
+    EXPECT_EQ(ReadFile(Tree / "outside/src/keep"), "source");
+    EXPECT_EQ(ReadFile(Tree / "outside/src/sub/deep"), "deeper");
+    EXPECT_EQ(ReadFile(Tree / "outside/file"), "bound file");
+    EXPECT_EQ(ReadFile(onMount), onMountContent);
+    if (trash) {
+        // Nothing moved at all: the item is refused whole.
+        EXPECT_EQ(ReadFile(Tree / "tree/x"), "plain");
+        EXPECT_TRUE(Entries(Tree / "data/Trash/info").empty());
+    }
+    ASSERT_EQ(ui.Errors.size(), 1u);
+    EXPECT_NE(ui.Errors[0].find("マウント"), std::string::npos) << ui.Errors[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, MountedTree,
+    testing::Combine(
+        testing::Values(
+            TMountedCase { "TmpfsInside", "tree", "tree/a/mnt", true, false },
+            TMountedCase { "SameFileSystemBindInside", "tree", "tree/a/bind", false, false },
+            TMountedCase { "NamedFolderIsABind", "tree/a/bind", "tree/a/bind", false, false },
+            TMountedCase { "NamedFolderIsATmpfs", "tree/a/mnt", "tree/a/mnt", true, false },
+            TMountedCase { "BoundFileInside", "tree", "tree/a/f", false, true }),
+        testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).Name) + (std::get<1>(info.param) ? "Trash" : "Permanent");
+    });
+
 // Depth costs neither stack nor descriptors: a 64 KiB stack and 80 free descriptors.
 TEST_F(PermanentDelete, DeepTreeOnSmallStackAndFewDescriptors)
 {
@@ -611,7 +711,8 @@ TEST_P(TrashedName, RoundTripsThroughPath)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, TrashedName,
-    testing::Values("%41", "a b", "日本語のフォルダー", "new\nline", "semi;colon&#?=+"),
+    testing::Values("%41", "a b", "日本語のフォルダー", "new\nline", "semi;colon&#?=+", "\x93\xFA\x96\x7B\x8C\xEA",
+        "\xC6\xFC\xCB\xDC", "bad\xFF\xFE"),
     [](const auto& info) { return "Name" + std::to_string(info.index); });
 
 TEST_F(Trash, NoStrayInfoAfterFailedMove)
@@ -626,6 +727,103 @@ TEST_F(Trash, NoStrayInfoAfterFailedMove)
     EXPECT_TRUE(Entries(Tree / "victim/share/Trash/info").empty());
     ASSERT_EQ(ui.Errors.size(), 1u);
     EXPECT_EQ(ui.Errors[0].rfind("「" + (Tree / "victim") + "」をゴミ箱に移動できませんでした。\n", 0), 0u)
+        << ui.Errors[0];
+}
+
+struct TGuardCase {
+    const char* Name;
+    const char* Path;
+    platform::posix::TRefusal Refusal;
+};
+
+class TrashGuard : public testing::TestWithParam<TGuardCase> {};
+
+TEST_P(TrashGuard, RefusesMountsAndTrashes)
+{
+    using platform::posix::TRefusal;
+    const std::vector<std::string> mounts { "/", "/mnt/usb", "/home/u/bind", "/media/a b" };
+    EXPECT_EQ(platform::posix::TrashRefusal(GetParam().Path, mounts, "/home/u/.local/share/Trash"),
+        GetParam().Refusal);
+}
+
+using TRefusal = platform::posix::TRefusal;
+INSTANTIATE_TEST_SUITE_P(Table, TrashGuard,
+    testing::Values(
+        TGuardCase { "PlainFolder", "/home/u/doc", TRefusal::None },
+        TGuardCase { "HomeTrash", "/home/u/.local/share/Trash", TRefusal::TrashFolder },
+        TGuardCase { "HomeTrashInfo", "/home/u/.local/share/Trash/info", TRefusal::InsideTrash },
+        TGuardCase { "InsideHomeTrash", "/home/u/.local/share/Trash/files/x", TRefusal::InsideTrash },
+        TGuardCase { "NameStartingLikeTheTrash", "/home/u/.local/share/TrashX", TRefusal::None },
+        TGuardCase { "MountPoint", "/mnt/usb", TRefusal::Mounted },
+        TGuardCase { "MountBelow", "/mnt", TRefusal::MountBelow },
+        TGuardCase { "BindPoint", "/home/u/bind", TRefusal::Mounted },
+        TGuardCase { "BindBelow", "/home/u", TRefusal::MountBelow },
+        TGuardCase { "EscapedMountBelow", "/media", TRefusal::MountBelow },
+        TGuardCase { "SiblingOfMount", "/mnt/usb2", TRefusal::None },
+        TGuardCase { "OwnTopDirTrash", "/mnt/usb/.Trash-1000", TRefusal::TrashFolder },
+        TGuardCase { "SharedTopDirTrash", "/mnt/usb/.Trash", TRefusal::TrashFolder },
+        TGuardCase { "InsideSharedTopDirTrash", "/mnt/usb/.Trash/1000/files/a", TRefusal::InsideTrash },
+        TGuardCase { "InsideRootTopDirTrash", "/.Trash-0/info", TRefusal::InsideTrash },
+        TGuardCase { "TrashNameBelowTopDir", "/mnt/usb/d/.Trash-1000", TRefusal::None },
+        TGuardCase { "NotATrashName", "/mnt/usb/.Trash-x", TRefusal::None }),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(MountTable, FieldEscapesDecoded)
+{
+    EXPECT_EQ(platform::posix::DecodeMountField("/media/a\\040b\\011c\\134d\\012"), "/media/a b\tc\\d\n");
+    EXPECT_EQ(platform::posix::DecodeMountField("/x\\9"), "/x\\9");
+    const auto mounts = platform::posix::MountPoints();
+    EXPECT_NE(std::find(mounts.begin(), mounts.end(), "/"), mounts.end());
+}
+
+TEST_F(Trash, TrashFolderAndItsPartsStay)
+{
+    Tree.File("work/first", "trashed");
+    ASSERT_EQ(Request({ Tree / "work/first" }, TrashFlags), 0);
+    TRecordingUi ui;
+    for (const char* part : { "", "info", "files", "files/first" }) {
+        EXPECT_NE(Request({ HomeTrash(part) }, TrashFlags), 0) << part;
+    }
+    EXPECT_EQ(Entries(HomeTrash("info")), std::vector<std::string> { "first.trashinfo" });
+    EXPECT_EQ(ReadFile(HomeTrash("files/first")), "trashed");
+    ASSERT_EQ(ui.Errors.size(), 4u);
+    EXPECT_NE(ui.Errors[0].find("ゴミ箱のフォルダーそのものです。"), std::string::npos) << ui.Errors[0];
+    EXPECT_NE(ui.Errors[1].find("ゴミ箱の中にあります。"), std::string::npos) << ui.Errors[1];
+}
+
+// On the home's file system it is the home trash or nothing.
+TEST_F(Trash, UnusableHomeTrashFailsTheRequest)
+{
+    Tree.File("blocker", "a file where the data folder should be");
+    Data.reset();
+    Data.emplace("XDG_DATA_HOME", Tree / "blocker/share");
+    Tree.File("work/item", "stays");
+    EXPECT_EQ(Request({ Tree / "work/item" }, TrashFlags), ENOTDIR);
+    EXPECT_EQ(ReadFile(Tree / "work/item"), "stays");
+}
+
+// The old lossy conversion turned both names into the same text.
+TEST_F(PermanentDelete, ByteNamesNameTheirOwnFolder)
+{
+    const std::string sjis = "\x93\xFA\x96\x7B";
+    const std::string lookalike = "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD";
+    Tree.File("work/" + sjis + "/inner", "goes");
+    Tree.File("work/" + lookalike + "/keep", "stays");
+    EXPECT_EQ(Request({ Tree / ("work/" + sjis + "/") }, PermanentFlags), 0);
+    EXPECT_FALSE(Exists(Tree / ("work/" + sjis)));
+    EXPECT_EQ(ReadFile(Tree / ("work/" + lookalike + "/keep")), "stays");
+}
+
+TEST_F(Trash, ByteNameShownReadablyInTheError)
+{
+    Tree.File("blocker", "a file where the data folder should be");
+    Data.reset();
+    Data.emplace("XDG_DATA_HOME", Tree / "blocker/share");
+    Tree.File("work/\x93\xFA/x", "stays");
+    TRecordingUi ui;
+    EXPECT_NE(Request({ Tree / "work/\x93\xFA" }, TrashFlags), 0);
+    ASSERT_EQ(ui.Errors.size(), 1u);
+    EXPECT_EQ(ui.Errors[0].rfind("「" + (Tree / "work/\\x93\\xFA") + "」をゴミ箱に移動できませんでした。\n", 0), 0u)
         << ui.Errors[0];
 }
 

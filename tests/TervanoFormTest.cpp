@@ -17,8 +17,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "common/TLabeledEdit.h"
+#include "core/Utf.h"
 #include "common/UnitApplication.h"
 #include "core/Exception.h"
 #include "opener/UnitMain.h"
@@ -213,6 +215,13 @@ void TervanoFormTest::FolderOpen_data()
     QTest::newRow("folder") << tree << true << treeUri + "/";
     QTest::newRow("trailing delimiter kept single") << tree + "/" << true << treeUri + "/";
     QTest::newRow("blank inside") << tree + "/a b" << true << treeUri + "/a%20b/";
+    // The file manager has another working directory.
+    QTest::newRow("relative") << QStringLiteral("tree/a b") << true << treeUri + "/a%20b/";
+    // Shift_JIS "日本": the name's own bytes, not a U+FFFD spelling of them.
+    const std::string sjis = QFile::encodeName(tree).toStdString() + "/\x93\xFA\x96\x7B";
+    ::mkdir(sjis.c_str(), 0755);
+    QTest::newRow("Shift_JIS name") << QString::fromStdU16String(PathBytesToText(sjis)) << true
+                                    << treeUri + "/%93%FA%96%7B/";
     QTest::newRow("missing") << tree + "/nothing" << false << QString();
     QTest::newRow("a file") << FLog + ".none" << false << QString();
 }
@@ -227,7 +236,11 @@ void TervanoFormTest::FolderOpen()
     form.EditFolder->setText(field);
     form.StatusBar1->showMessage(QStringLiteral("before"));
     TModalCatcher catcher;
-    QCOMPARE(form.FolderOpen(), opened);
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(FTemp.path());
+    const bool result = form.FolderOpen();
+    QDir::setCurrent(cwd);
+    QCOMPARE(result, opened);
     QCOMPARE(form.EditFolder->text(), field);
     if (opened) {
         QCOMPARE(catcher.Seen().Count, 0);

@@ -126,7 +126,9 @@ INSTANTIATE_TEST_SUITE_P(Rule, PathListBuilder,
         TBuildCase { "LoneDelimiterGivesEmptyEntry", { u"=/" }, { u"=" } },
         TBuildCase { "DuplicatesStay", { u"d/", u"f", u"d/" }, { u"d", u"f", u"d" } },
         TBuildCase { "FolderMissingFile", { u"d/", u"m", u"f" }, { u"d", u"f" } },
-        TBuildCase { "NothingKept", { u"m", u"=" }, {} }),
+        TBuildCase { "NothingKept", { u"m", u"=" }, {} },
+        TBuildCase { "NulInsideDropped", { std::u16string(u"d\0f", 3) }, {} },
+        TBuildCase { "NulAfterDelimiterDropped", { u"f", std::u16string(u"d/\0", 3) }, { u"f" } }),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TEntryCase {
