@@ -14,7 +14,6 @@
 #include <QTranslator>
 #include <QWidget>
 
-#include "core/Exception.h"
 #include "core/MessageText.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
@@ -191,14 +190,9 @@ void TApplication::ShowException(const QString& message)
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     // Exceptions must not cross Qt's event loop: show them here and go on.
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const Exception& e) {
-        ShowException(QString::fromStdU16String(e.Message()));
-    } catch (...) {
-        ShowException(QString());
-    }
-    return false;
+    bool handled = false;
+    HandleExceptions([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 void TApplication::UpdateHint()
@@ -225,13 +219,7 @@ void TApplication::Idle()
         // The handler may clear the slot; keep it alive while it runs.
         const TIdleHandler handler = FOnIdle;
         // Not reached through notify(): catch here like the loop does.
-        try {
-            handler();
-        } catch (const Exception& e) {
-            ShowException(QString::fromStdU16String(e.Message()));
-        } catch (...) {
-            ShowException(QString());
-        }
+        HandleExceptions(handler);
     }
     FInIdle = false;
 }
@@ -254,18 +242,10 @@ int RunProgram(int& argc, char** argv, const QString& title,
     char* qtArgv[] = { programName.data(), nullptr };
     TApplication application(qtArgc, qtArgv);
     application.setApplicationName(title.toLower());
-    try {
-        try {
-            application.SetTitle(title);
-            application.SetMainForm(makeForm());
-            application.Run();
-        } catch (const Exception&) {
-            throw;
-        } catch (...) {
-            throw Exception(std::u16string());
-        }
-    } catch (const Exception& e) {
-        application.ShowException(QString::fromStdU16String(e.Message()));
-    }
+    application.HandleExceptions([&] {
+        application.SetTitle(title);
+        application.SetMainForm(makeForm());
+        application.Run();
+    });
     return 0;
 }

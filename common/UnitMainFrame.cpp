@@ -61,47 +61,6 @@ void ApplyHint(QWidget* widget, const QString& hint)
     widget->setStatusTip(QString::fromStdU16String(LongHint(text)));
 }
 
-TImageList::TImageList(QObject* parent, const QStringList& resourcePaths) : QObject(parent)
-{
-    for (const QString& path : resourcePaths) {
-        FIcons.append(QIcon(path));
-    }
-}
-
-QIcon TImageList::Icon(int index) const
-{
-    return index >= 0 && index < FIcons.size() ? FIcons.at(index) : QIcon();
-}
-
-TAction::TAction(QObject* manager, const QString& caption, const QString& hint, int imageIndex,
-    const QString& category, const TImageList* images)
-    : QAction(caption, manager), FHint(hint), FImageIndex(imageIndex), FCategory(category)
-{
-    const std::u16string text = hint.toStdU16String();
-    setToolTip(hint.isEmpty() ? QString() : QString::fromStdU16String(ShortHint(text)));
-    setStatusTip(QString::fromStdU16String(LongHint(text)));
-    if (images && imageIndex >= 0) {
-        setIcon(images->Icon(imageIndex));
-    }
-}
-
-TBitBtn::TBitBtn(QWidget* parent, QAction* action) : QPushButton(parent), FAction(action)
-{
-    setAutoDefault(false);
-    connect(this, &QPushButton::clicked, FAction, &QAction::trigger);
-    connect(FAction, &QAction::changed, this, &TBitBtn::Sync);
-    Sync();
-}
-
-void TBitBtn::Sync()
-{
-    setText(FAction->text());
-    setIcon(FAction->icon());
-    setToolTip(FAction->toolTip());
-    setStatusTip(FAction->statusTip());
-    setEnabled(FAction->isEnabled());
-}
-
 TMainFrame::TMainFrame(QSize designClient, bool maximizeBox)
     : QWidget(nullptr), FAnchors(new TAnchorLayout(this, designClient)), FDesignClient(designClient)
 {

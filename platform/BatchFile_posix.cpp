@@ -11,6 +11,7 @@
 #include "core/Exception.h"
 #include "core/MessageText.h"
 #include "core/Utf.h"
+#include "platform/Descriptor_posix.h"
 #include "platform/SystemError.h"
 
 namespace platform {
@@ -44,9 +45,7 @@ public:
     TTempFile& operator=(const TTempFile&) = delete;
     ~TTempFile()
     {
-        if (FDescriptor >= 0) {
-            ::close(FDescriptor);
-        }
+        FDescriptor.Reset();
         if (!FPath.empty()) {
             ::unlink(FPath.c_str());
         }
@@ -59,8 +58,8 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string path = TempPathBeside(target, random);
             // 0777 and the kernel applies the umask: a runnable script.
-            FDescriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
-            if (FDescriptor >= 0) {
+            FDescriptor.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777));
+            if (FDescriptor) {
                 FPath = std::move(path);
                 return 0;
             }
@@ -75,7 +74,7 @@ public:
     {
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::write(FDescriptor, bytes.data() + done, bytes.size() - done);
+            const ssize_t n = ::write(FDescriptor.Get(), bytes.data() + done, bytes.size() - done);
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -84,12 +83,10 @@ public:
             }
             done += static_cast<std::size_t>(n);
         }
-        if (::fsync(FDescriptor) != 0) {
+        if (::fsync(FDescriptor.Get()) != 0) {
             return errno;
         }
-        const int descriptor = FDescriptor;
-        FDescriptor = -1;
-        return ::close(descriptor) == 0 ? 0 : errno;
+        return ::close(FDescriptor.Release()) == 0 ? 0 : errno;
     }
 
     int MoveTo(const std::string& target)
@@ -102,7 +99,7 @@ public:
     }
 
 private:
-    int FDescriptor = -1;
+    posix::TFd FDescriptor;
     std::string FPath;
 };
 
@@ -110,10 +107,9 @@ void SyncFolderOf(const std::string& target)
 {
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor); // the file is complete already; this only hurries the rename
-        ::close(descriptor);
+    const posix::TFd descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor) {
+        ::fsync(descriptor.Get()); // the file is complete already; this only hurries the rename
     }
 }
 

@@ -10,14 +10,11 @@
 #include <unistd.h>
 
 #include "core/Utf.h"
+#include "platform/Descriptor_posix.h"
 
 namespace platform {
 
 namespace {
-
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
 
 bool MeansNotThere(int error)
 {
@@ -64,12 +61,8 @@ TFileAttributes QueryFolderAttributes(std::u16string path)
 bool OpensAsFolder(const std::u16string& path)
 {
     const std::optional<std::string> native = PathTextToBytes(path);
-    const int fd = native ? ::open(native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
+    const posix::TFd fd(native ? ::open(native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+    return static_cast<bool>(fd);
 }
 
 bool SearchFindsFile(const std::u16string& path)
@@ -88,7 +81,7 @@ bool SearchFindsFile(const std::u16string& path)
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
-    std::unique_ptr<DIR, TDirCloser> dir(::opendir(parent.c_str()));
+    const posix::TDir dir(::opendir(parent.c_str()));
     if (!dir) {
         return false;
     }

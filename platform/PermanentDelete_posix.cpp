@@ -31,11 +31,6 @@ constexpr std::size_t MaxOpenDirectories = 64;
 
 constexpr int DirectoryOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
-using TDir = std::unique_ptr<DIR, TDirCloser>;
-
 // What names one directory: a bind mount shows the same device and inode
 // as its source, so the mount id is part of it.
 struct TIdentity {

@@ -6,47 +6,14 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include <unistd.h>
+
+#include "platform/Descriptor_posix.h"
 
 namespace platform {
 
 class TCancelToken;
 
 namespace posix {
-
-// Owns one file descriptor.
-class TFd {
-public:
-    explicit TFd(int fd = -1) noexcept : FFd(fd) {}
-    TFd(TFd&& other) noexcept : FFd(other.Release()) {}
-    TFd& operator=(TFd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    ~TFd() { Reset(); }
-
-    int Get() const noexcept { return FFd; }
-    explicit operator bool() const noexcept { return FFd >= 0; }
-    int Release() noexcept
-    {
-        const int fd = FFd;
-        FFd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) noexcept
-    {
-        if (FFd >= 0) {
-            ::close(FFd);
-        }
-        FFd = fd;
-    }
-
-private:
-    int FFd;
-};
 
 // The directory entry a path names: its parent as given and its own name.
 struct TItemPath {
@@ -92,9 +59,6 @@ std::string DecodeMountField(std::string_view field);
 // itself, or something inside one of them. None when it may go.
 TRefusal TrashRefusal(std::string_view absolute, const std::vector<std::string>& mountPoints,
     std::string_view homeTrash);
-
-// Trash "Path=" encoding: bytes outside A-Z a-z 0-9 - _ . ~ / become %XX.
-std::string PercentEncodePath(std::string_view path);
 
 } // namespace posix
 } // namespace platform

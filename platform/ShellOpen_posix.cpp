@@ -23,8 +23,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "core/TrashInfo.h"
 #include "core/Utf.h"
-#include "platform/ShellFileOperation_posix.h"
 
 extern char** environ;
 
@@ -175,7 +175,7 @@ std::optional<QString> FileUri(const std::u16string& path)
         cwd.resize(std::strlen(cwd.c_str()));
         *bytes = (cwd == "/" ? std::string() : cwd) + '/' + *bytes;
     }
-    return QStringLiteral("file://") + QString::fromLatin1(posix::PercentEncodePath(*bytes));
+    return QStringLiteral("file://") + QString::fromLatin1(PercentEncodePath(*bytes));
 }
 
 bool OpenUri(const std::u16string& path, std::uint32_t& lastError)

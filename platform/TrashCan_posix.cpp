@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/TrashInfo.h"
 #include "platform/ShellFileOperation_posix.h"
 
 namespace platform::posix {
@@ -22,9 +23,6 @@ namespace platform::posix {
 namespace {
 
 constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-// Long names are shortened in the trash so that "<name>.trashinfo" still fits;
-// the original name is kept in Path.
-constexpr std::size_t MaxTrashNameBytes = 200;
 constexpr int MaxNameAttempts = 10000;
 
 struct TTrash {
@@ -221,34 +219,6 @@ std::string LocalTimeNow()
     return text;
 }
 
-// Cuts at a UTF-8 character boundary.
-std::string ShortenedName(std::string name)
-{
-    if (name.size() <= MaxTrashNameBytes) {
-        return name;
-    }
-    std::size_t cut = MaxTrashNameBytes;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
-        --cut;
-    }
-    name.resize(cut);
-    return name;
-}
-
-// "name", then "name.2", "name.3" ...; an extension stays last ("a.2.txt").
-std::string NameVariant(const std::string& name, int attempt)
-{
-    if (attempt == 1) {
-        return name;
-    }
-    const std::string number = "." + std::to_string(attempt);
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0) {
-        return name + number;
-    }
-    return name.substr(0, dot) + number + name.substr(dot);
-}
-
 bool WriteAll(int fd, const std::string& text)
 {
     std::size_t done = 0;
@@ -289,25 +259,6 @@ int Failed(TItemFailure& failure, const std::string& path, int error, TRefusal r
 
 } // namespace
 
-std::string PercentEncodePath(std::string_view path)
-{
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char c : path) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '_'
-            || b == '.' || b == '~' || b == '/') {
-            out += c;
-        } else {
-            out += '%';
-            out += Hex[b >> 4];
-            out += Hex[b & 0x0F];
-        }
-    }
-    return out;
-}
-
 int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailure& failure)
 {
     const TFd parent(::open(item.Parent.c_str(), DirectoryFlags));
@@ -343,17 +294,11 @@ int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailur
             return Failed(failure, displayPath, errno);
         }
     }
-    std::string recorded = absolute;
-    if (!trash.TopDir.empty() && trash.TopDir != "/") {
-        recorded = absolute.substr(trash.TopDir.size() + 1);
-    } else if (!trash.TopDir.empty()) {
-        recorded = absolute.substr(1);
-    }
-    const std::string info = "[Trash Info]\nPath=" + PercentEncodePath(recorded) + "\nDeletionDate=" + LocalTimeNow() + "\n";
+    const std::string info = TrashInfoText(TrashRecordedPath(absolute, trash.TopDir), LocalTimeNow());
 
-    const std::string base = ShortenedName(item.Name);
+    const std::string base = ShortenTrashName(item.Name);
     for (int attempt = 1; attempt <= MaxNameAttempts; ++attempt) {
-        const std::string name = NameVariant(base, attempt);
+        const std::string name = TrashNameVariant(base, attempt);
         struct stat taken {};
         if (::fstatat(trash.Files.Get(), name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
             continue;

@@ -17,6 +17,7 @@
 #include "core/Utf.h"
 #include "platform/BatchFile.h"
 #include "platform/SystemError.h"
+#include "tests/TempFolder.h"
 
 namespace {
 
@@ -27,14 +28,8 @@ class TScratch : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "ft-batch-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        FDir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(FDir, ignored);
+        ASSERT_TRUE(FTemp);
+        FDir = FTemp.Path();
     }
 
     std::u16string Path(const std::string& name) const { return Utf8ToUtf16((FDir / name).string()); }
@@ -67,6 +62,7 @@ protected:
         return BatchFileCreateErrorText(path, TrimSystemErrorText(platform::SystemErrorText(static_cast<std::uint32_t>(error))));
     }
 
+    TTempFolder FTemp { "ft-batch-" };
     fs::path FDir;
 };
 

@@ -8,6 +8,7 @@
 
 #include "common/FolderTest.h"
 #include "core/Utf.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -18,22 +19,21 @@ class FolderTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/ft-folder-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        FRoot = pattern;
+        ASSERT_TRUE(FTemp);
+        FRoot = FTemp.Path();
         fs::create_directory(FRoot / "dir");
         std::ofstream(FRoot / "file") << "x";
         fs::create_directory_symlink(FRoot / "dir", FRoot / "link-dir");
         fs::create_directory_symlink(FRoot / "gone", FRoot / "dangling");
         fs::create_symlink("loop", FRoot / "loop");
     }
-    void TearDown() override { fs::remove_all(FRoot); }
 
     std::u16string P(const std::string& relative) const
     {
         return Utf8ToUtf16((FRoot / relative).string());
     }
 
+    TTempFolder FTemp { "ft-folder-" };
     fs::path FRoot;
 };
 
