@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/TStringList.h"
-#include "common/Utf.h"
+#include "core/TStringList.h"
+#include "core/Utf.h"
 #include "fileutil/Tfileutility.h"
 
 int main(int argc, char** argv)
@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     const bool recycle = std::strcmp(argv[1], "--trash") == 0;
     TStringList paths;
     for (int i = 2; i < argc; ++i) {
-        paths.Add(Utf8ToUtf16(argv[i]));
+        paths.Add(PathBytesToText(argv[i]));
     }
     return ShellDeletePaths(paths, recycle) ? 0 : 1;
 }

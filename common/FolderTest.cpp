@@ -1,12 +1,16 @@
 #include "common/FolderTest.h"
 
+#include "core/PathRules.h"
 #include "platform/FileAttributes.h"
 
 using platform::TAttributeError;
 
 bool FolderExistsForOpener(const std::u16string& path)
 {
-    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    if (NamesNothing(path)) {
+        return false;
+    }
+    const platform::TFileAttributes attributes = platform::QueryFolderAttributes(path);
     if (!attributes.Readable) {
         return attributes.Error != TAttributeError::NotThere;
     }
@@ -18,6 +22,9 @@ bool FolderExistsForOpener(const std::u16string& path)
 
 bool FolderExistsForRemover(const std::u16string& path)
 {
-    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    if (NamesNothing(path)) {
+        return false;
+    }
+    const platform::TFileAttributes attributes = platform::QueryFolderAttributes(path);
     return attributes.Readable && attributes.Directory;
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/Exception.h"
+#include "core/Exception.h"
 #include "platform/ExecutablePath.h"
 #include "platform/VersionInfo.h"
 

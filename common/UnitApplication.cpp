@@ -2,23 +2,32 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <QAbstractEventDispatcher>
 #include <QCursor>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStatusTipEvent>
+#include <QTranslator>
 #include <QWidget>
 
-#include "common/Exception.h"
-#include "common/MessageText.h"
+#include "core/MessageText.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"
+#include "platform/SessionBus.h"
+#include "platform/ShellOpen.h"
 #include "platform/StartupShowState.h"
 
 namespace {
 
 TApplication* TheApplication = nullptr;
+
+// A bus on the same machine greets within milliseconds.
+constexpr int SessionBusGreetingMs = 1000;
 
 // Qt ends a run it cannot start (no display, no platform plugin) with
 // abort(); say why in one line and leave without a core dump instead.
@@ -31,6 +40,48 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
             QCoreApplication::applicationName().toLocal8Bit().constData());
         std::fflush(stderr);
         std::_Exit(EXIT_FAILURE);
+    }
+}
+
+// Texts of the file dialogs that Qt's Japanese translation leaves in English.
+class TQtTextGaps : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0) {
+            return {};
+        }
+        static const std::pair<const char*, const char*> texts[] = {
+            { "Drive", "ドライブ" },
+            { "Folder", "フォルダー" },
+            { "File Folder", "ファイル フォルダー" },
+            { "Shortcut", "ショートカット" },
+            { "Alias", "エイリアス" },
+        };
+        for (const auto& [english, japanese] : texts) {
+            if (qstrcmp(sourceText, english) == 0) {
+                return QString::fromUtf8(japanese);
+            }
+        }
+        return {};
+    }
+};
+
+// The windows name the Windows fonts they were drawn with. Where those are
+// missing, a proportional Japanese UI gothic takes their place: its narrow
+// kana keep every caption and picture inside the stated buttons, which a
+// full-width fallback does not.
+void SubstituteWindowsFonts()
+{
+    const QStringList japaneseUi { QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP") };
+    for (const QString& windowsName : { QStringLiteral("Tahoma"), QStringLiteral("MS UI Gothic"),
+             QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic") }) {
+        QFont::insertSubstitutions(windowsName, japaneseUi);
     }
 }
 
@@ -49,6 +100,8 @@ QString LongHintOf(QWidget* widget)
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     TheApplication = this;
+    LoadQtTranslation();
+    SubstituteWindowsFonts();
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
         &TApplication::Idle);
 }
@@ -61,6 +114,23 @@ TApplication::~TApplication()
 }
 
 TApplication* Application() { return TheApplication; }
+
+bool TApplication::LoadQtTranslation()
+{
+    // The interface is Japanese whatever the locale, Qt's own dialogs too:
+    // their dates and file types follow the default locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installTranslator(new TQtTextGaps(this));
+    auto translator = std::make_unique<QTranslator>(this);
+    for (const QString& folder : { QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+             applicationDirPath() + QStringLiteral("/translations") }) {
+        if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
+            installTranslator(translator.release());
+            return true;
+        }
+    }
+    return false;
+}
 
 void TApplication::SetMainForm(std::unique_ptr<QWidget> form)
 {
@@ -120,14 +190,9 @@ void TApplication::ShowException(const QString& message)
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     // Exceptions must not cross Qt's event loop: show them here and go on.
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const Exception& e) {
-        ShowException(QString::fromStdU16String(e.Message()));
-    } catch (...) {
-        ShowException(QString());
-    }
-    return false;
+    bool handled = false;
+    HandleExceptions([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 void TApplication::UpdateHint()
@@ -154,13 +219,7 @@ void TApplication::Idle()
         // The handler may clear the slot; keep it alive while it runs.
         const TIdleHandler handler = FOnIdle;
         // Not reached through notify(): catch here like the loop does.
-        try {
-            handler();
-        } catch (const Exception& e) {
-            ShowException(QString::fromStdU16String(e.Message()));
-        } catch (...) {
-            ShowException(QString());
-        }
+        HandleExceptions(handler);
     }
     FInIdle = false;
 }
@@ -169,22 +228,24 @@ int RunProgram(int& argc, char** argv, const QString& title,
     const std::function<std::unique_ptr<QWidget>()>& makeForm)
 {
     qInstallMessageHandler(MessageHandler);
-    // Before Qt takes its own options out of argv.
     platform::InitCommandLineArguments(argc, argv);
-    TApplication application(argc, argv);
+    // Before Qt takes the token out of the environment for its own window.
+    platform::InitActivationToken();
+    // The menu bars are drawn in the window; asking the desktop for a global
+    // one would only cost a bus round trip.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    platform::DropSilentSessionBus(SessionBusGreetingMs);
+    // Every argument is ours: Qt sees the program name alone, so -platform,
+    // -style, -reverse and the like are folders like any other text.
+    QByteArray programName = argc > 0 && argv[0] ? QByteArray(argv[0]) : title.toLower().toLocal8Bit();
+    int qtArgc = 1;
+    char* qtArgv[] = { programName.data(), nullptr };
+    TApplication application(qtArgc, qtArgv);
     application.setApplicationName(title.toLower());
-    try {
-        try {
-            application.SetTitle(title);
-            application.SetMainForm(makeForm());
-            application.Run();
-        } catch (const Exception&) {
-            throw;
-        } catch (...) {
-            throw Exception(std::u16string());
-        }
-    } catch (const Exception& e) {
-        application.ShowException(QString::fromStdU16String(e.Message()));
-    }
+    application.HandleExceptions([&] {
+        application.SetTitle(title);
+        application.SetMainForm(makeForm());
+        application.Run();
+    });
     return 0;
 }

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QString>
 
-class Exception;
+#include "core/Exception.h"
 
 // The application object: title, main window, help file, one idle slot and
 // the message loop. One per process; Application() reaches it.
@@ -46,9 +46,25 @@ public:
     // The exception display: an error box captioned with the title.
     void ShowException(const QString& message);
 
+    // Runs work; what it throws goes to the exception display, never further.
+    template <class TWork>
+    void HandleExceptions(TWork&& work)
+    {
+        try {
+            work();
+        } catch (const Exception& e) {
+            ShowException(QString::fromStdU16String(e.Message()));
+        } catch (...) {
+            ShowException(QString());
+        }
+    }
+
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
+    // Qt's Japanese texts (qtbase_ja) from Qt's folder or the program's own.
+    bool LoadQtTranslation();
+
     void Idle();
     void UpdateHint();
 

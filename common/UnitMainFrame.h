@@ -4,13 +4,12 @@
 #include <optional>
 
 #include <QAction>
-
-#include "common/CommandLineScan.h"
-
-#include <QIcon>
-#include <QList>
-#include <QPushButton>
 #include <QWidget>
+
+#include "common/TAction.h"
+#include "common/TBitBtn.h"
+#include "common/TImageList.h"
+#include "core/CommandLineScan.h"
 
 class QFileDialog;
 class QLineEdit;
@@ -19,53 +18,6 @@ class QStatusBar;
 class QToolButton;
 class TAnchorLayout;
 class TLabeledEdit;
-
-// The pictures the actions and buttons show, by index.
-class TImageList : public QObject {
-    Q_OBJECT
-
-public:
-    TImageList(QObject* parent, const QStringList& resourcePaths);
-
-    int Count() const { return static_cast<int>(FIcons.size()); }
-    QIcon Icon(int index) const;
-
-private:
-    QList<QIcon> FIcons;
-};
-
-// An action with a "short|long" hint, a picture index and a category.
-class TAction : public QAction {
-    Q_OBJECT
-
-public:
-    TAction(QObject* manager, const QString& caption, const QString& hint, int imageIndex,
-        const QString& category, const TImageList* images);
-
-    const QString& Hint() const { return FHint; }
-    int ImageIndex() const { return FImageIndex; }
-    const QString& Category() const { return FCategory; }
-
-private:
-    QString FHint;
-    int FImageIndex;
-    QString FCategory;
-};
-
-// A push button with a picture that shows and runs an action.
-class TBitBtn : public QPushButton {
-    Q_OBJECT
-
-public:
-    TBitBtn(QWidget* parent, QAction* action);
-
-    QAction* Action() const { return FAction; }
-
-private:
-    void Sync();
-
-    QAction* FAction;
-};
 
 // Per-tool texts of the folder field.
 struct TFolderTexts {
@@ -127,8 +79,17 @@ protected:
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A folder dropped anywhere on the window goes into the folder field.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Takes a drop that names a folder, as a link or a copy: never a move,
+    // which would let the source delete what it gave.
+    bool AcceptFolderDrop(QDropEvent* event);
+
+    QLineEdit* FFolderEdit = nullptr;
     TAnchorLayout* FAnchors;
     QSize FDesignClient;
     QString FLastBatchFile;

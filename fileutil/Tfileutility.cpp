@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include "common/PathRules.h"
-#include "common/TStringList.h"
+#include "core/PathRules.h"
+#include "core/TStringList.h"
 #include "platform/FileAttributes.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellFileOperation.h"
@@ -105,6 +105,9 @@ std::unique_ptr<char16_t[]> BuildPathListBuffer(const std::vector<std::u16string
     std::vector<std::u16string> kept;
     std::size_t units = 0;
     for (const std::u16string& path : paths) {
+        if (NamesNothing(path)) {
+            continue; // one path must never become two
+        }
         const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
         std::optional<std::u16string> entry;
         if (DirectoryTestPasses(attributes)) {

@@ -10,14 +10,14 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "common/Exception.h"
 #include "common/FolderTest.h"
-#include "common/MessageText.h"
-#include "common/PathRules.h"
 #include "common/TLabeledEdit.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitFormAboutBox.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
+#include "core/PathRules.h"
 #include "platform/HelpViewer.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellOpen.h"

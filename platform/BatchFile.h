@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/BatchLine.h"
+#include "core/BatchLine.h"
 
 namespace platform {
 

@@ -3,13 +3,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Exception.h"
-#include "common/MessageText.h"
-#include "common/Utf.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
+#include "core/Utf.h"
+#include "platform/Descriptor_posix.h"
 #include "platform/SystemError.h"
 
 namespace platform {
@@ -18,7 +20,7 @@ namespace {
 
 [[noreturn]] void ThrowCreateError(const std::u16string& path, int error)
 {
-    throw Exception(BatchFileCreateErrorText(path, TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(error)))));
+    throw Exception(BatchFileCreateErrorText(PathDisplayText(path), TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(error)))));
 }
 
 // The new file lives in the target's folder, so the rename never crosses a
@@ -43,9 +45,7 @@ public:
     TTempFile& operator=(const TTempFile&) = delete;
     ~TTempFile()
     {
-        if (FDescriptor >= 0) {
-            ::close(FDescriptor);
-        }
+        FDescriptor.Reset();
         if (!FPath.empty()) {
             ::unlink(FPath.c_str());
         }
@@ -58,8 +58,8 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string path = TempPathBeside(target, random);
             // 0777 and the kernel applies the umask: a runnable script.
-            FDescriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
-            if (FDescriptor >= 0) {
+            FDescriptor.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777));
+            if (FDescriptor) {
                 FPath = std::move(path);
                 return 0;
             }
@@ -74,7 +74,7 @@ public:
     {
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::write(FDescriptor, bytes.data() + done, bytes.size() - done);
+            const ssize_t n = ::write(FDescriptor.Get(), bytes.data() + done, bytes.size() - done);
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -83,12 +83,10 @@ public:
             }
             done += static_cast<std::size_t>(n);
         }
-        if (::fsync(FDescriptor) != 0) {
+        if (::fsync(FDescriptor.Get()) != 0) {
             return errno;
         }
-        const int descriptor = FDescriptor;
-        FDescriptor = -1;
-        return ::close(descriptor) == 0 ? 0 : errno;
+        return ::close(FDescriptor.Release()) == 0 ? 0 : errno;
     }
 
     int MoveTo(const std::string& target)
@@ -101,7 +99,7 @@ public:
     }
 
 private:
-    int FDescriptor = -1;
+    posix::TFd FDescriptor;
     std::string FPath;
 };
 
@@ -109,10 +107,9 @@ void SyncFolderOf(const std::string& target)
 {
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor); // the file is complete already; this only hurries the rename
-        ::close(descriptor);
+    const posix::TFd descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor) {
+        ::fsync(descriptor.Get()); // the file is complete already; this only hurries the rename
     }
 }
 
@@ -122,26 +119,34 @@ TScriptFormat BatchScriptFormat() noexcept { return TScriptFormat::PosixShell; }
 
 std::u16string BatchFileDefaultSuffix() { return u".sh"; }
 
-std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*.*)|*.*"; }
+std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*)|*"; }
 
-std::string EncodeBatchText(const std::u16string& text) { return Utf16ToUtf8(text); }
+// The line holds paths: their exact bytes, whatever the encoding of their
+// names; empty when the text names no bytes (it holds a NUL).
+std::string EncodeBatchText(const std::u16string& text) { return PathTextToBytes(text).value_or(std::string()); }
 
 void WriteBatchFile(const std::u16string& path, const std::u16string& text)
 {
-    const std::string target = Utf16ToUtf8(path);
-    const std::string bytes = EncodeBatchText(text);
+    const std::optional<std::string> target = PathTextToBytes(path);
+    if (!target) {
+        ThrowCreateError(path, ENOENT);
+    }
+    const std::optional<std::string> bytes = PathTextToBytes(text);
+    if (!bytes) {
+        ThrowCreateError(path, EILSEQ); // a script that runs something else is worse than none
+    }
     TTempFile temp;
-    int error = temp.Create(target);
+    int error = temp.Create(*target);
     if (error == 0) {
-        error = temp.Write(bytes);
+        error = temp.Write(*bytes);
     }
     if (error == 0) {
-        error = temp.MoveTo(target);
+        error = temp.MoveTo(*target);
     }
     if (error != 0) {
         ThrowCreateError(path, error);
     }
-    SyncFolderOf(target);
+    SyncFolderOf(*target);
 }
 
 } // namespace platform

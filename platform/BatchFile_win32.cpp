@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include "common/Exception.h"
-#include "common/MessageText.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
 #include "platform/SystemError.h"
 
 namespace platform {

@@ -1,6 +1,6 @@
 #include "platform/CommandLine.h"
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace platform {
 
@@ -19,7 +19,7 @@ void InitCommandLineArguments(int argc, char* argv[])
     std::vector<std::u16string>& arguments = StoredArguments();
     arguments.clear();
     for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
-        arguments.push_back(Utf8ToUtf16(argv[i]));
+        arguments.push_back(PathBytesToText(argv[i]));
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "common/CommandLine.h"
+#include "core/CommandLineSplit.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace platform {
 
@@ -18,7 +18,7 @@ std::u16string ExecutablePath()
         }
         if (static_cast<std::size_t>(n) < buffer.size()) {
             buffer.resize(static_cast<std::size_t>(n));
-            return Utf8ToUtf16(buffer);
+            return PathBytesToText(buffer);
         }
         buffer.resize(buffer.size() * 2);
     }

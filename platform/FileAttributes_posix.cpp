@@ -4,19 +4,17 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
+#include "platform/Descriptor_posix.h"
 
 namespace platform {
 
 namespace {
-
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
 
 bool MeansNotThere(int error)
 {
@@ -28,7 +26,12 @@ bool MeansNotThere(int error)
 TFileAttributes QueryFileAttributes(const std::u16string& path)
 {
     TFileAttributes result;
-    const std::string native = Utf16ToUtf8(path);
+    const std::optional<std::string> bytes = PathTextToBytes(path);
+    if (!bytes) {
+        result.Error = TAttributeError::NotThere; // a text that names no path
+        return result;
+    }
+    const std::string& native = *bytes;
     struct stat st {};
     if (::lstat(native.c_str(), &st) != 0) {
         result.Error = MeansNotThere(errno) ? TAttributeError::NotThere : TAttributeError::Other;
@@ -45,19 +48,30 @@ TFileAttributes QueryFileAttributes(const std::u16string& path)
     return result;
 }
 
+TFileAttributes QueryFolderAttributes(std::u16string path)
+{
+    // Callers add a delimiter; through it lstat would follow a link and
+    // never see it as one.
+    while (path.size() > 1 && path.back() == u'/') {
+        path.pop_back();
+    }
+    return QueryFileAttributes(path);
+}
+
 bool OpensAsFolder(const std::u16string& path)
 {
-    const int fd = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
+    const std::optional<std::string> native = PathTextToBytes(path);
+    const posix::TFd fd(native ? ::open(native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+    return static_cast<bool>(fd);
 }
 
 bool SearchFindsFile(const std::u16string& path)
 {
-    std::string native = Utf16ToUtf8(path);
+    const std::optional<std::string> bytes = PathTextToBytes(path);
+    if (!bytes) {
+        return false;
+    }
+    std::string native = *bytes;
     while (native.size() > 1 && native.back() == '/') {
         native.pop_back();
     }
@@ -67,7 +81,7 @@ bool SearchFindsFile(const std::u16string& path)
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
-    std::unique_ptr<DIR, TDirCloser> dir(::opendir(parent.c_str()));
+    const posix::TDir dir(::opendir(parent.c_str()));
     if (!dir) {
         return false;
     }

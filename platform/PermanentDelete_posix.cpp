@@ -1,14 +1,19 @@
 // Permanent deletion: a descriptor-relative walk that never follows a link,
-// never leaves the item's file system and keeps a bounded number of
-// directories open, so neither depth nor breadth costs stack or descriptors.
+// never enters another mount (a bind mount of the same file system included:
+// the device alone cannot tell it) and keeps a bounded number of directories
+// open, so neither depth nor breadth costs stack or descriptors.
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unordered_set>
 #include <vector>
 
@@ -26,15 +31,72 @@ constexpr std::size_t MaxOpenDirectories = 64;
 
 constexpr int DirectoryOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
+// What names one directory: a bind mount shows the same device and inode
+// as its source, so the mount id is part of it.
+struct TIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    std::uint64_t Mount = 0;
+    bool MountRoot = false;
+
+    bool operator==(const TIdentity& other) const
+    {
+        return Device == other.Device && Inode == other.Inode && Mount == other.Mount;
+    }
 };
-using TDir = std::unique_ptr<DIR, TDirCloser>;
+
+bool ReadIdentity(int dirFd, const char* name, int flags, TIdentity& identity, mode_t* mode = nullptr)
+{
+    struct statx sx {};
+    if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+            STATX_TYPE | STATX_INO | STATX_MNT_ID, &sx) != 0) {
+        return false;
+    }
+    if ((sx.stx_mask & STATX_MNT_ID) == 0) {
+        errno = ENOTSUP; // without mount ids a bind mount cannot be told apart
+        return false;
+    }
+    identity.Device = ::makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    identity.Inode = sx.stx_ino;
+    identity.Mount = sx.stx_mnt_id;
+    identity.MountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0
+        && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    if (mode) {
+        *mode = sx.stx_mode;
+    }
+    return true;
+}
+
+bool IdentityOfFd(int fd, TIdentity& identity) { return ReadIdentity(fd, "", AT_EMPTY_PATH, identity); }
+
+// Opens a folder below holder without crossing into a mount or through a
+// link, and proves it is the one expected.
+int OpenBelow(int holder, const char* name, const TIdentity& expected)
+{
+    open_how how {};
+    how.flags = DirectoryOpenFlags;
+    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+    TFd fd(static_cast<int>(::syscall(SYS_openat2, holder, name, &how, sizeof how)));
+    if (!fd && (errno == ENOSYS || errno == E2BIG)) {
+        fd.Reset(::openat(holder, name, DirectoryOpenFlags));
+    }
+    if (!fd) {
+        return -1;
+    }
+    TIdentity opened;
+    if (!IdentityOfFd(fd.Get(), opened)) {
+        return -1;
+    }
+    if (!(opened == expected)) {
+        errno = opened.Mount != expected.Mount ? EXDEV : ESTALE;
+        return -1;
+    }
+    return fd.Release();
+}
 
 struct TFrame {
     std::string Name; // in the parent frame (or the item's parent)
-    dev_t Device;
-    ino_t Inode;
+    TIdentity Identity;
     TDir Dir;                             // null while closed
     std::unordered_set<std::string> Kept; // entries that stay; skipped when re-read
 };
@@ -49,19 +111,19 @@ public:
     int Remove(const std::string& name);
 
 private:
-    void Fail(int error, const std::string& path)
+    void Fail(int error, const std::string& path, TRefusal refusal = TRefusal::None)
     {
         if (FResult == 0) {
             FResult = error != 0 ? error : EIO;
-            FFailure = { path, FResult };
+            FFailure = { path, FResult, refusal };
         }
     }
 
     // The entry stays: it is skipped when the folder is read again.
-    void Keep(int error, const char* name)
+    void Keep(int error, const char* name, TRefusal refusal = TRefusal::None)
     {
         if (FResult == 0) {
-            Fail(error, EntryPath(name));
+            Fail(error, EntryPath(name), refusal);
         }
         FStack.back().Kept.insert(name);
     }
@@ -78,10 +140,8 @@ private:
 
     std::string EntryPath(const char* name) const { return FramePath(FStack.size() - 1) + '/' + name; }
 
-    // Descriptor of the directory that holds frame index (the item's parent for 0).
-    int HolderFd(std::size_t index) { return index == 0 ? FParent : FrameFd(index - 1); }
     int FrameFd(std::size_t index);
-    bool Push(int holder, const char* name, const struct stat& st);
+    bool Push(int holder, const char* name, const TIdentity& identity);
     void RemoveEntry(const char* name, unsigned char type);
     void PopAndRemove();
 
@@ -89,7 +149,7 @@ private:
     std::string FDisplayPath;
     const TCancelToken& FCancel;
     TItemFailure& FFailure;
-    dev_t FDevice = 0;
+    std::uint64_t FMount = 0; // the named folder's mount; the walk never leaves it
     std::vector<TFrame> FStack;
     int FResult = 0;
     bool FAborted = false; // the tree changed under the walk, or cancel
@@ -109,19 +169,16 @@ int TTreeRemover::FrameFd(std::size_t index)
     TFd passing;
     for (std::size_t k = first; k <= index; ++k) {
         TFrame& frame = FStack[k];
-        TFd fd(::openat(holder, frame.Name.c_str(), DirectoryOpenFlags));
-        struct stat st {};
-        if (!fd || ::fstat(fd.Get(), &st) != 0 || st.st_dev != frame.Device || st.st_ino != frame.Inode) {
-            const int error = fd ? ESTALE : errno;
-            Fail(error, FramePath(k));
+        TFd fd(OpenBelow(holder, frame.Name.c_str(), frame.Identity));
+        if (!fd) {
+            Fail(errno, FramePath(k));
             FAborted = true;
             return -1;
         }
         if (index - k < MaxOpenDirectories) {
             frame.Dir.reset(::fdopendir(fd.Get()));
             if (!frame.Dir) {
-                const int error = errno;
-                Fail(error, FramePath(k));
+                Fail(errno, FramePath(k));
                 FAborted = true;
                 return -1;
             }
@@ -135,11 +192,10 @@ int TTreeRemover::FrameFd(std::size_t index)
     return ::dirfd(FStack[index].Dir.get());
 }
 
-bool TTreeRemover::Push(int holder, const char* name, const struct stat& st)
+bool TTreeRemover::Push(int holder, const char* name, const TIdentity& identity)
 {
-    TFd fd(::openat(holder, name, DirectoryOpenFlags));
-    struct stat opened {};
-    if (!fd || ::fstat(fd.Get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) {
+    TFd fd(OpenBelow(holder, name, identity));
+    if (!fd) {
         return false;
     }
     TDir dir(::fdopendir(fd.Get()));
@@ -147,7 +203,7 @@ bool TTreeRemover::Push(int holder, const char* name, const struct stat& st)
         return false;
     }
     fd.Release();
-    FStack.push_back({ name, st.st_dev, st.st_ino, std::move(dir), {} });
+    FStack.push_back({ name, identity, std::move(dir), {} });
     if (FStack.size() > MaxOpenDirectories) {
         FStack[FStack.size() - 1 - MaxOpenDirectories].Dir.reset();
     }
@@ -161,33 +217,39 @@ void TTreeRemover::RemoveEntry(const char* name, unsigned char type)
         return;
     }
     if (type != DT_DIR && type != DT_UNKNOWN) {
+        // A file bound over a file is a mount point too: unlink refuses it (EBUSY).
         if (::unlinkat(fd, name, 0) == 0 || errno == ENOENT) {
             return;
         }
         if (errno != EISDIR && errno != EPERM) {
-            Keep(errno, name);
+            Keep(errno, name, errno == EBUSY ? TRefusal::Mounted : TRefusal::None);
             return;
         }
     }
-    struct stat st {};
-    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+    TIdentity identity;
+    mode_t mode = 0;
+    if (!ReadIdentity(fd, name, 0, identity, &mode)) {
         if (errno != ENOENT) {
             Keep(errno, name);
         }
         return;
     }
-    if (!S_ISDIR(st.st_mode)) {
+    if (identity.Mount != FMount || identity.MountRoot) {
+        Keep(EXDEV, name, TRefusal::Mounted);
+        return;
+    }
+    if (!S_ISDIR(mode)) {
         if (::unlinkat(fd, name, 0) != 0 && errno != ENOENT) {
-            Keep(errno, name);
+            Keep(errno, name, errno == EBUSY ? TRefusal::Mounted : TRefusal::None);
         }
         return;
     }
-    if (st.st_dev != FDevice) {
-        Keep(EXDEV, name);
-        return;
-    }
-    if (!Push(fd, name, st)) {
+    if (!Push(fd, name, identity)) {
         const int error = errno;
+        if (error == EXDEV) {
+            Keep(EXDEV, name, TRefusal::Mounted);
+            return;
+        }
         // An empty folder that cannot be listed can still go.
         if (::unlinkat(fd, name, AT_REMOVEDIR) != 0 && errno != ENOENT) {
             Keep(error, name);
@@ -200,11 +262,10 @@ void TTreeRemover::PopAndRemove()
     TFrame done = std::move(FStack.back());
     FStack.pop_back();
     if (!FStack.empty() && !FStack.back().Dir && done.Dir) {
-        // Climbing by ".." is one step; the device and inode prove it is the parent.
+        // Climbing by ".." is one step; the identity proves it is the parent.
         TFd up(::openat(::dirfd(done.Dir.get()), "..", DirectoryOpenFlags));
-        struct stat st {};
-        if (up && ::fstat(up.Get(), &st) == 0 && st.st_dev == FStack.back().Device
-            && st.st_ino == FStack.back().Inode) {
+        TIdentity identity;
+        if (up && IdentityOfFd(up.Get(), identity) && identity == FStack.back().Identity) {
             FStack.back().Dir.reset(::fdopendir(up.Get()));
             if (FStack.back().Dir) {
                 up.Release();
@@ -217,43 +278,52 @@ void TTreeRemover::PopAndRemove()
     if (holder < 0) {
         return;
     }
-    if (::unlinkat(holder, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+    // The name must still hold the folder the walk emptied: one renamed away
+    // stays where it went, and a new one made at the old name is not touched.
+    TIdentity now;
+    int error = 0;
+    if (!ReadIdentity(holder, name.c_str(), 0, now)) {
+        error = errno;
+    } else if (!(now == done.Identity)) {
+        error = ESTALE;
+    } else if (::unlinkat(holder, name.c_str(), AT_REMOVEDIR) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
         if (FStack.empty()) {
-            Fail(errno, FDisplayPath);
+            Fail(error, FDisplayPath);
         } else {
-            Keep(errno, name.c_str());
+            Keep(error, name.c_str());
         }
     }
 }
 
 int TTreeRemover::Remove(const std::string& name)
 {
-    struct stat st {};
-    if (::fstatat(FParent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+    TIdentity item;
+    TIdentity parent;
+    mode_t mode = 0;
+    if (!ReadIdentity(FParent, name.c_str(), 0, item, &mode) || !IdentityOfFd(FParent, parent)) {
         Fail(errno, FDisplayPath);
         return FResult;
     }
-    struct stat parent {};
-    if (::fstat(FParent, &parent) != 0) {
-        Fail(errno, FDisplayPath);
+    if (item.Mount != parent.Mount || item.MountRoot) {
+        // A mount point, of another file system or a bind of this one: what
+        // lies there belongs elsewhere.
+        Fail(EXDEV, FDisplayPath, TRefusal::Mounted);
         return FResult;
     }
-    if (st.st_dev != parent.st_dev) {
-        // A mount point: its contents belong to another file system.
-        Fail(EXDEV, FDisplayPath);
-        return FResult;
-    }
-    if (!S_ISDIR(st.st_mode)) {
+    if (!S_ISDIR(mode)) {
         if (::unlinkat(FParent, name.c_str(), 0) != 0) {
-            Fail(errno, FDisplayPath);
+            Fail(errno, FDisplayPath, errno == EBUSY ? TRefusal::Mounted : TRefusal::None);
         }
         return FResult;
     }
-    FDevice = st.st_dev;
-    if (!Push(FParent, name.c_str(), st)) {
+    FMount = item.Mount;
+    if (!Push(FParent, name.c_str(), item)) {
         const int error = errno;
-        if (::unlinkat(FParent, name.c_str(), AT_REMOVEDIR) != 0) {
-            Fail(error, FDisplayPath);
+        if (error == EXDEV || ::unlinkat(FParent, name.c_str(), AT_REMOVEDIR) != 0) {
+            Fail(error, FDisplayPath, error == EXDEV ? TRefusal::Mounted : TRefusal::None);
         }
         return FResult;
     }

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "common/MessageText.h"
-#include "common/Utf.h"
+#include "core/MessageText.h"
+#include "core/Utf.h"
 #include "platform/ShellFileOperation_posix.h"
 #include "platform/SystemError.h"
 
@@ -38,11 +38,31 @@ std::u16string Fill(std::u16string pattern, const std::u16string& path, const st
     return pattern;
 }
 
+std::u16string RefusalText(posix::TRefusal refusal)
+{
+    switch (refusal) {
+    case posix::TRefusal::Mounted:
+        return u"別のファイルシステムがマウントされている場所です。";
+    case posix::TRefusal::MountBelow:
+        return u"中に別のファイルシステムがマウントされています。";
+    case posix::TRefusal::TrashFolder:
+        return u"ゴミ箱のフォルダーそのものです。";
+    case posix::TRefusal::InsideTrash:
+        return u"ゴミ箱の中にあります。";
+    case posix::TRefusal::None:
+        break;
+    }
+    return {};
+}
+
 std::u16string FailureText(bool trash, const posix::TItemFailure& failure)
 {
-    const std::u16string reason = TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(failure.Error)));
+    std::u16string reason = RefusalText(failure.Refusal);
+    if (reason.empty()) {
+        reason = TrimSystemErrorText(SystemErrorText(static_cast<std::uint32_t>(failure.Error)));
+    }
     return Fill(trash ? u"「%1」をゴミ箱に移動できませんでした。\n%2" : u"「%1」を削除できませんでした。\n%2",
-        Utf8ToUtf16(failure.Path), reason);
+        PathDisplayText(PathBytesToText(failure.Path)), reason);
 }
 
 } // namespace
@@ -101,15 +121,16 @@ int RunFileOperation(TFileOperationRequest& request)
                 result = ECANCELED;
                 return;
             }
-            const std::string native = Utf16ToUtf8(path);
-            std::string display = native;
+            // The exact bytes of the name; a text that names none is refused.
+            const std::optional<std::string> native = PathTextToBytes(path);
+            std::string display = native.value_or(std::string());
             while (display.size() > 1 && display.back() == '/') {
                 display.pop_back();
             }
             posix::TItemFailure failure;
             int code = 0;
             std::u16string text;
-            if (const auto item = posix::SplitItemPath(native)) {
+            if (const auto item = native ? posix::SplitItemPath(*native) : std::nullopt) {
                 code = trash ? posix::TrashItem(display, *item, failure)
                              : posix::RemoveItem(display, *item, cancel, failure);
                 if (code == ECANCELED) {
@@ -122,7 +143,7 @@ int RunFileOperation(TFileOperationRequest& request)
                 }
             } else {
                 code = EINVAL;
-                text = Fill(u"「%1」は削除できません。", path, {});
+                text = Fill(u"「%1」は削除できません。", PathDisplayText(path), {});
             }
             if (code != 0) {
                 if (result == 0) {

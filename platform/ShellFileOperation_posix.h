@@ -5,47 +5,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
+#include <vector>
+
+#include "platform/Descriptor_posix.h"
 
 namespace platform {
 
 class TCancelToken;
 
 namespace posix {
-
-// Owns one file descriptor.
-class TFd {
-public:
-    explicit TFd(int fd = -1) noexcept : FFd(fd) {}
-    TFd(TFd&& other) noexcept : FFd(other.Release()) {}
-    TFd& operator=(TFd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    ~TFd() { Reset(); }
-
-    int Get() const noexcept { return FFd; }
-    explicit operator bool() const noexcept { return FFd >= 0; }
-    int Release() noexcept
-    {
-        const int fd = FFd;
-        FFd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) noexcept
-    {
-        if (FFd >= 0) {
-            ::close(FFd);
-        }
-        FFd = fd;
-    }
-
-private:
-    int FFd;
-};
 
 // The directory entry a path names: its parent as given and its own name.
 struct TItemPath {
@@ -57,10 +25,20 @@ struct TItemPath {
 // path and paths ending in "." or ".." are refused (nullopt).
 std::optional<TItemPath> SplitItemPath(std::string path);
 
+// Why the engine itself refused, where the system's error text would mislead.
+enum class TRefusal {
+    None,
+    Mounted,     // a file system (or a bind) is mounted there
+    MountBelow,  // ... or somewhere below it
+    TrashFolder, // the trash folder itself
+    InsideTrash, // something inside a trash
+};
+
 // The first thing that went wrong with an item.
 struct TItemFailure {
     std::string Path; // the item's path, or the path inside it that failed
     int Error = 0;    // errno value
+    TRefusal Refusal = TRefusal::None;
 };
 
 // Moves the item into the freedesktop trash; 0 or an errno value. Leaves the
@@ -72,8 +50,15 @@ int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailur
 int RemoveItem(const std::string& displayPath, const TItemPath& item, const TCancelToken& cancel,
     TItemFailure& failure);
 
-// Trash "Path=" encoding: bytes outside A-Z a-z 0-9 - _ . ~ / become %XX.
-std::string PercentEncodePath(std::string_view path);
+// The mount points of /proc/self/mountinfo, its octal escapes decoded.
+std::vector<std::string> MountPoints();
+std::string DecodeMountField(std::string_view field);
+
+// Why the trash must refuse the item at this absolute, resolved path: a mount
+// point, a mount below it, the home trash (as resolved) or a topdir trash
+// itself, or something inside one of them. None when it may go.
+TRefusal TrashRefusal(std::string_view absolute, const std::vector<std::string>& mountPoints,
+    std::string_view homeTrash);
 
 } // namespace posix
 } // namespace platform

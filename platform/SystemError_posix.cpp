@@ -5,7 +5,7 @@
 #include <cstring>
 #include <locale.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 
 namespace platform {
 

@@ -8,12 +8,14 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <pwd.h>
 #include <stdio.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/TrashInfo.h"
 #include "platform/ShellFileOperation_posix.h"
 
 namespace platform::posix {
@@ -21,9 +23,6 @@ namespace platform::posix {
 namespace {
 
 constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-// Long names are shortened in the trash so that "<name>.trashinfo" still fits;
-// the original name is kept in Path.
-constexpr std::size_t MaxTrashNameBytes = 200;
 constexpr int MaxNameAttempts = 10000;
 
 struct TTrash {
@@ -101,42 +100,56 @@ bool OpenTrashParts(int trashFd, dev_t device, TTrash& trash)
     return true;
 }
 
-// The home trash, when it is (or would be) on the item's file system.
-// nullopt-like: false with errno 0 means "not this trash".
-bool OpenHomeTrash(dev_t device, TTrash& trash)
+// The home trash, when it is (or would be) on the item's file system: 0, an
+// errno value, or NotHere for another file system. On the home's file system
+// it is the home trash or nothing, so an unusable one fails the request.
+constexpr int NotHere = -1;
+
+int OpenHomeTrash(dev_t device, TTrash& trash)
 {
     const std::string dataHome = DataHome();
     if (dataHome.empty()) {
-        errno = 0;
-        return false;
+        return NotHere;
     }
     const std::string path = dataHome + "/Trash";
+    // Whatever is in the way (a file, a folder we may not search), the
+    // nearest ancestor that answers tells the file system.
     std::string existing = path;
     struct stat st {};
     while (::stat(existing.c_str(), &st) != 0) {
-        if (errno != ENOENT || existing == "/") {
-            errno = 0;
-            return false;
+        if (existing == "/") {
+            return NotHere;
         }
         existing = ParentOf(existing);
     }
     if (st.st_dev != device) {
-        errno = 0;
-        return false;
+        return NotHere;
     }
+    auto error = [] { return errno != 0 ? errno : EIO; };
     if (!MakeFolders(path)) {
-        return false;
+        return error();
     }
     const TFd fd(::open(path.c_str(), DirectoryFlags));
     if (!fd || ::fstat(fd.Get(), &st) != 0) {
-        return false;
+        return error();
     }
     if (st.st_dev != device) {
-        errno = 0;
-        return false;
+        return EXDEV; // a mount at the trash's own place: never fall back
     }
     trash.TopDir.clear();
-    return OpenTrashParts(fd.Get(), device, trash);
+    return OpenTrashParts(fd.Get(), device, trash) ? 0 : error();
+}
+
+// The home trash as the kernel names it, for comparing with resolved paths.
+std::string ResolvedHomeTrash()
+{
+    const std::string dataHome = DataHome();
+    if (dataHome.empty()) {
+        return {};
+    }
+    const std::string path = dataHome + "/Trash";
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+    return resolved ? std::string(resolved.get()) : path;
 }
 
 // A trash folder that only this user may use: a real folder, owned by us, on the device.
@@ -206,34 +219,6 @@ std::string LocalTimeNow()
     return text;
 }
 
-// Cuts at a UTF-8 character boundary.
-std::string ShortenedName(std::string name)
-{
-    if (name.size() <= MaxTrashNameBytes) {
-        return name;
-    }
-    std::size_t cut = MaxTrashNameBytes;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
-        --cut;
-    }
-    name.resize(cut);
-    return name;
-}
-
-// "name", then "name.2", "name.3" ...; an extension stays last ("a.2.txt").
-std::string NameVariant(const std::string& name, int attempt)
-{
-    if (attempt == 1) {
-        return name;
-    }
-    const std::string number = "." + std::to_string(attempt);
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0) {
-        return name + number;
-    }
-    return name.substr(0, dot) + number + name.substr(dot);
-}
-
 bool WriteAll(int fd, const std::string& text)
 {
     std::size_t done = 0;
@@ -266,32 +251,13 @@ int RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::
     return ::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0 ? 0 : errno;
 }
 
-int Failed(TItemFailure& failure, const std::string& path, int error)
+int Failed(TItemFailure& failure, const std::string& path, int error, TRefusal refusal = TRefusal::None)
 {
-    failure = { path, error != 0 ? error : EIO };
+    failure = { path, error != 0 ? error : EIO, refusal };
     return failure.Error;
 }
 
 } // namespace
-
-std::string PercentEncodePath(std::string_view path)
-{
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char c : path) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '_'
-            || b == '.' || b == '~' || b == '/') {
-            out += c;
-        } else {
-            out += '%';
-            out += Hex[b >> 4];
-            out += Hex[b & 0x0F];
-        }
-    }
-    return out;
-}
 
 int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailure& failure)
 {
@@ -306,34 +272,33 @@ int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailur
         return Failed(failure, displayPath, errno);
     }
     if (st.st_dev != parentSt.st_dev) {
-        return Failed(failure, displayPath, EBUSY); // a mount point cannot be moved
+        return Failed(failure, displayPath, EBUSY, TRefusal::Mounted);
     }
     const std::string folder = PathOfFd(parent.Get());
     if (folder.empty()) {
         return Failed(failure, displayPath, ENOENT);
     }
     const std::string absolute = (folder == "/" ? "" : folder) + "/" + item.Name;
+    if (const TRefusal refusal = TrashRefusal(absolute, MountPoints(), ResolvedHomeTrash());
+        refusal != TRefusal::None) {
+        const bool mounted = refusal == TRefusal::Mounted || refusal == TRefusal::MountBelow;
+        return Failed(failure, displayPath, mounted ? EBUSY : EINVAL, refusal);
+    }
 
     TTrash trash;
-    if (!OpenHomeTrash(st.st_dev, trash)) {
-        if (errno != 0) {
-            return Failed(failure, displayPath, errno);
+    if (const int home = OpenHomeTrash(st.st_dev, trash); home != 0) {
+        if (home != NotHere) {
+            return Failed(failure, displayPath, home);
         }
         if (!OpenTopDirTrash(MountPointOf(folder, st.st_dev), st.st_dev, trash)) {
             return Failed(failure, displayPath, errno);
         }
     }
-    std::string recorded = absolute;
-    if (!trash.TopDir.empty() && trash.TopDir != "/") {
-        recorded = absolute.substr(trash.TopDir.size() + 1);
-    } else if (!trash.TopDir.empty()) {
-        recorded = absolute.substr(1);
-    }
-    const std::string info = "[Trash Info]\nPath=" + PercentEncodePath(recorded) + "\nDeletionDate=" + LocalTimeNow() + "\n";
+    const std::string info = TrashInfoText(TrashRecordedPath(absolute, trash.TopDir), LocalTimeNow());
 
-    const std::string base = ShortenedName(item.Name);
+    const std::string base = ShortenTrashName(item.Name);
     for (int attempt = 1; attempt <= MaxNameAttempts; ++attempt) {
-        const std::string name = NameVariant(base, attempt);
+        const std::string name = TrashNameVariant(base, attempt);
         struct stat taken {};
         if (::fstatat(trash.Files.Get(), name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
             continue;

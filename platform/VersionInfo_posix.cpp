@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
+#include "core/VersionBlock.h"
+#include "platform/Descriptor_posix.h"
 
 // The build places each program's VS_VERSIONINFO block, laid out exactly as
 // on Windows, in an ELF section of its executable. Any file may be asked
@@ -23,30 +25,21 @@ namespace {
 
 constexpr char SectionName[] = ".ft_version";
 constexpr std::uint64_t MaxTableBytes = 16u << 20; // no ELF of ours comes near
-constexpr std::size_t FixedInfoBytes = 52;         // sizeof(VS_FIXEDFILEINFO)
 
 class TFile {
 public:
     explicit TFile(const std::u16string& path)
     {
         // O_NONBLOCK: a FIFO or device named by the caller must not hang us.
-        FHandle = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        const std::optional<std::string> native = PathTextToBytes(path);
+        FHandle.Reset(native ? ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK) : -1);
         struct stat st {};
-        if (FHandle >= 0 && ::fstat(FHandle, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (FHandle && ::fstat(FHandle.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
             FSize = static_cast<std::uint64_t>(st.st_size);
         } else {
             FSize = 0;
         }
     }
-    ~TFile()
-    {
-        if (FHandle >= 0) {
-            ::close(FHandle);
-        }
-    }
-    TFile(const TFile&) = delete;
-    TFile& operator=(const TFile&) = delete;
-
     std::uint64_t Size() const { return FSize; }
 
     // Exactly length bytes at offset, all inside the file, or nothing.
@@ -58,7 +51,7 @@ public:
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::pread(FHandle, bytes.data() + done, bytes.size() - done,
+            const ssize_t n = ::pread(FHandle.Get(), bytes.data() + done, bytes.size() - done,
                 static_cast<off_t>(offset + done));
             if (n <= 0) {
                 return std::nullopt;
@@ -69,7 +62,7 @@ public:
     }
 
 private:
-    int FHandle = -1;
+    posix::TFd FHandle;
     std::uint64_t FSize = 0;
 };
 
@@ -165,104 +158,20 @@ std::optional<std::vector<std::uint8_t>> ReadSection(const TFile& file)
     return std::nullopt;
 }
 
-std::uint16_t Read16(const std::uint8_t* p, std::size_t at) { return static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8)); }
-
-constexpr std::size_t Align4(std::size_t offset) { return (offset + 3) & ~std::size_t { 3 }; }
-
-// One node of the block: wLength, wValueLength, wType, key, value, children.
-struct TNode {
-    std::size_t Start = 0;
-    std::size_t End = 0;
-    std::size_t KeyStart = 0;
-    std::size_t KeyUnits = 0;
-    std::size_t ValueStart = 0;
-    std::size_t ValueBytes = 0;
-    std::size_t ChildStart = 0;
-    bool Text = false;
-};
-
-// The node at start, which must lie wholly before limit.
-std::optional<TNode> ParseNode(const std::uint8_t* block, std::size_t start, std::size_t limit)
-{
-    if (start > limit || limit - start < 8) {
-        return std::nullopt;
-    }
-    const std::size_t length = Read16(block, start);
-    if (length < 8 || length > limit - start) {
-        return std::nullopt;
-    }
-    TNode node;
-    node.Start = start;
-    node.End = start + length;
-    node.KeyStart = start + 6;
-    std::size_t at = node.KeyStart;
-    while (at + 2 <= node.End && Read16(block, at) != 0) {
-        at += 2;
-    }
-    if (at + 2 > node.End) {
-        return std::nullopt; // key runs past the node
-    }
-    node.KeyUnits = (at - node.KeyStart) / 2;
-    node.ValueStart = std::min(Align4(at + 2), node.End);
-    node.Text = Read16(block, start + 4) == 1;
-    const std::size_t room = node.End - node.ValueStart;
-    const std::size_t valueLength = Read16(block, start + 2);
-    if (node.Text) {
-        node.ValueBytes = std::min(valueLength * 2, room & ~std::size_t { 1 });
-    } else if (valueLength <= room) {
-        node.ValueBytes = valueLength;
-    } else {
-        return std::nullopt; // binary value runs past the node
-    }
-    node.ChildStart = std::min(Align4(node.ValueStart + node.ValueBytes), node.End);
-    return node;
-}
-
-char16_t Fold(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool KeyIs(const std::uint8_t* block, const TNode& node, std::u16string_view name)
-{
-    if (node.KeyUnits != name.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (Fold(Read16(block, node.KeyStart + 2 * i)) != Fold(name[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::optional<TNode> FindChild(const std::uint8_t* block, const TNode& parent, std::u16string_view name)
-{
-    std::size_t at = parent.ChildStart;
-    while (Align4(at) < parent.End) {
-        const auto child = ParseNode(block, Align4(at), parent.End);
-        if (!child) {
-            return std::nullopt;
-        }
-        if (KeyIs(block, *child, name)) {
-            return child;
-        }
-        at = child->End;
-    }
-    return std::nullopt;
-}
-
 // The block of the file, checked at its root: key "VS_VERSION_INFO" and a
 // length that fits in the section.
 std::optional<std::vector<std::uint8_t>> ReadBlock(const std::u16string& path)
 {
     const TFile file(path);
     auto section = ReadSection(file);
-    if (!section || section->size() < 8) {
+    if (!section) {
         return std::nullopt;
     }
-    const auto root = ParseNode(section->data(), 0, std::min<std::size_t>(section->size(), 0xFFFF));
-    if (!root || !KeyIs(section->data(), *root, u"VS_VERSION_INFO")) {
+    const std::size_t length = VersionBlockLength(section->data(), section->size());
+    if (length == 0) {
         return std::nullopt;
     }
-    section->resize(root->End);
+    section->resize(length);
     return section;
 }
 
@@ -290,59 +199,7 @@ bool VersionInfoRead(const std::u16string& path, std::uint32_t /*handle*/, std::
 bool VersionQueryValue(const void* block, const std::u16string& subBlock, const void*& value,
     std::uint32_t& length)
 {
-    static const char16_t Empty[1] = {};
-    if (block == nullptr) {
-        return false;
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(block);
-    auto node = ParseNode(bytes, 0, Read16(bytes, 0));
-    if (!node) {
-        return false;
-    }
-    bool root = true;
-    std::u16string_view rest(subBlock);
-    while (!rest.empty()) {
-        const std::size_t cut = rest.find(u'\\');
-        const std::u16string_view name = rest.substr(0, cut);
-        rest = cut == std::u16string_view::npos ? std::u16string_view() : rest.substr(cut + 1);
-        if (name.empty()) {
-            continue;
-        }
-        node = FindChild(bytes, *node, name);
-        if (!node) {
-            return false;
-        }
-        root = false;
-    }
-    if (root) {
-        if (node->ValueBytes < FixedInfoBytes) {
-            return false;
-        }
-        value = bytes + node->ValueStart;
-        length = static_cast<std::uint32_t>(node->ValueBytes);
-        return true;
-    }
-    if (node->Text) {
-        // A text value always ends in a NUL inside the block, so a reader that
-        // stops at the NUL cannot run off its end.
-        const std::size_t units = node->ValueBytes / 2;
-        std::size_t at = node->ValueStart;
-        while (at + 2 <= node->End && Read16(bytes, at) != 0) {
-            at += 2;
-        }
-        if (units == 0) {
-            value = Empty;
-        } else if (at + 2 > node->End) {
-            return false;
-        } else {
-            value = bytes + node->ValueStart;
-        }
-        length = static_cast<std::uint32_t>(units);
-        return true;
-    }
-    value = bytes + node->ValueStart;
-    length = static_cast<std::uint32_t>(node->ValueBytes);
-    return true;
+    return VersionBlockQuery(block, subBlock, value, length);
 }
 
 } // namespace platform

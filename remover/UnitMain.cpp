@@ -9,12 +9,12 @@
 #include <QToolButton>
 
 #include "common/FolderTest.h"
-#include "common/PathRules.h"
 #include "common/TLabeledEdit.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
-#include "common/UnitFormAboutBox.h"
 #include "common/UnitFileOperationUi.h"
+#include "common/UnitFormAboutBox.h"
+#include "core/PathRules.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellOpen.h"

@@ -11,12 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "common/BatchLine.h"
-#include "common/Exception.h"
-#include "common/MessageText.h"
-#include "common/Utf.h"
+#include "core/BatchLine.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
+#include "core/Utf.h"
 #include "platform/BatchFile.h"
 #include "platform/SystemError.h"
+#include "tests/TempFolder.h"
 
 namespace {
 
@@ -27,14 +28,8 @@ class TScratch : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "ft-batch-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        FDir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(FDir, ignored);
+        ASSERT_TRUE(FTemp);
+        FDir = FTemp.Path();
     }
 
     std::u16string Path(const std::string& name) const { return Utf8ToUtf16((FDir / name).string()); }
@@ -67,6 +62,7 @@ protected:
         return BatchFileCreateErrorText(path, TrimSystemErrorText(platform::SystemErrorText(static_cast<std::uint32_t>(error))));
     }
 
+    TTempFolder FTemp { "ft-batch-" };
     fs::path FDir;
 };
 
@@ -87,7 +83,7 @@ TEST_F(BatchFileWriter, PlatformIsPosixShell)
 {
     EXPECT_EQ(platform::BatchScriptFormat(), TScriptFormat::PosixShell);
     EXPECT_EQ(platform::BatchFileDefaultSuffix(), u".sh");
-    EXPECT_EQ(platform::BatchFileFilter(), u"バッチファイル(*.sh)|*.sh|すべてのファイル(*.*)|*.*");
+    EXPECT_EQ(platform::BatchFileFilter(), u"バッチファイル(*.sh)|*.sh|すべてのファイル(*)|*");
 }
 
 TEST_F(BatchFileWriter, WritesExactBytesOfBothFormats)

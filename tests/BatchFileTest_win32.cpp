@@ -7,11 +7,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/BatchLine.h"
-#include "common/Exception.h"
-#include "common/MessageText.h"
+#include "core/BatchLine.h"
+#include "core/Exception.h"
+#include "core/MessageText.h"
 #include "platform/BatchFile.h"
 #include "platform/SystemError.h"
+#include "tests/TempFolder.h"
 
 namespace {
 
@@ -22,14 +23,8 @@ class BatchFileWriter : public testing::Test {
 protected:
     void SetUp() override
     {
-        FDir = fs::temp_directory_path()
-            / (L"ft-batch-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount()));
-        ASSERT_TRUE(fs::create_directory(FDir));
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(FDir, ignored);
+        ASSERT_TRUE(FTemp);
+        FDir = FTemp.Path();
     }
 
     std::u16string Path(const std::wstring& name) const
@@ -66,6 +61,7 @@ protected:
         return BatchFileCreateErrorText(path, TrimSystemErrorText(platform::SystemErrorText(error)));
     }
 
+    TTempFolder FTemp { "ft-batch-" };
     fs::path FDir;
 };
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/BatchLine.h"
-#include "common/CommandLine.h"
+#include "core/BatchLine.h"
+#include "core/CommandLineSplit.h"
 
 namespace {
 

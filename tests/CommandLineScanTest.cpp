@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/CommandLineScan.h"
+#include "core/CommandLineScan.h"
 
 namespace {
 

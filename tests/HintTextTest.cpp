@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/HintText.h"
+#include "core/HintText.h"
 
 TEST(HintText, SplitsAtTheFirstBar)
 {

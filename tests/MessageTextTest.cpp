@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/MessageText.h"
+#include "core/MessageText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/PathRules.h"
+#include "core/PathRules.h"
 
 namespace {
 
@@ -34,5 +34,13 @@ INSTANTIATE_TEST_SUITE_P(BothPlatforms, DelimiterRules,
         TDelimiterCase { "PosixTwoTrailingLoseOne", u'/', u"/tmp//", u"/tmp//", u"/tmp/" },
         TDelimiterCase { "PosixBackslashIsNoDelimiter", u'/', u"/tmp/x\\", u"/tmp/x\\/", u"/tmp/x\\" }),
     [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(NulRule, TextWithNulNamesNothing)
+{
+    EXPECT_FALSE(NamesNothing(u"C:\\Data\\"));
+    EXPECT_FALSE(NamesNothing(u""));
+    EXPECT_TRUE(NamesNothing(std::u16string(u"/tmp/a\0b/", 8)));
+    EXPECT_TRUE(NamesNothing(std::u16string(1, u'\0')));
+}
 
 } // namespace

@@ -1,4 +1,11 @@
+#include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFontInfo>
+#include <QFileInfo>
+#include <QMap>
+#include <QMimeData>
+#include <QGuiApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -13,6 +20,7 @@
 #include <QUrl>
 
 #include "common/TLabeledEdit.h"
+#include "core/Utf.h"
 #include "common/UnitApplication.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/ShellFileOperation.h"
@@ -62,11 +70,18 @@ private slots:
     void NothingIsDeletedWithoutAFolder_data();
     void NothingIsDeletedWithoutAFolder();
     void FailedDeletionIsReported();
+    void PastedNulNamesNothing_data();
+    void PastedNulNamesNothing();
     void EmptyFieldHandsTheShellAnEmptyList();
     void OpenChangesNothingInTheWindow();
+    void BatchLineCarriesTheMethodChosen_data();
     void BatchLineCarriesTheMethodChosen();
     void CommandLine_data();
     void CommandLine();
+    void AltOBrowsesAndAltChordsAreNoText();
+    void CaptionsAndPicturesFitTheirButtons_data();
+    void CaptionsAndPicturesFitTheirButtons();
+    void FolderDroppedOnTheWindowFillsTheField();
 
 private:
     QString MakeVictim(const QString& name);
@@ -254,6 +269,37 @@ void QuistelFormTest::FailedDeletionIsReported()
     QVERIFY(QFileInfo::exists(victim + QStringLiteral("/inner/data.txt")));
 }
 
+void QuistelFormTest::PastedNulNamesNothing_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("trash") << 0;
+    QTest::newRow("permanent") << 1;
+}
+
+void QuistelFormTest::PastedNulNamesNothing()
+{
+    QFETCH(int, method);
+    // The text after the NUL would be a relative path: it must not be read
+    // against the working directory.
+    const QString requested = MakeVictim(QStringLiteral("requested"));
+    const QString other = MakeVictim(QStringLiteral("other"));
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(FTree));
+    TFormMain form;
+    form.ComboBoxRemoveType->setCurrentIndex(method);
+    QGuiApplication::clipboard()->setText(requested + QChar(u'\0') + QStringLiteral("other"));
+    form.EditFolder->setFocus();
+    form.EditFolder->paste();
+    QCOMPARE(form.EditFolder->text().size(), requested.size() + 6);
+    TModalCatcher catcher;
+    form.ActionQuistel->trigger();
+    QDir::setCurrent(cwd);
+    QCOMPARE(catcher.Seen().Text, QStringLiteral("フォルダーが見つかりませんでした。"));
+    QVERIFY(QFileInfo::exists(requested + QStringLiteral("/inner/data.txt")));
+    QVERIFY(QFileInfo::exists(other + QStringLiteral("/inner/data.txt")));
+    QCOMPARE(Trashed(), QStringList());
+}
+
 void QuistelFormTest::EmptyFieldHandsTheShellAnEmptyList()
 {
     // "" plus the delimiter is the root: only a fake shell may see it.
@@ -286,11 +332,25 @@ void QuistelFormTest::OpenChangesNothingInTheWindow()
         QUrl::fromLocalFile(victim + u'/').toString(QUrl::FullyEncoded));
 }
 
+void QuistelFormTest::BatchLineCarriesTheMethodChosen_data()
+{
+    // The folder as the bytes of its name, and as the script must quote them.
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<QByteArray>("quoted");
+    QTest::newRow("quote inside") << QByteArray("/data/it's old") << QByteArray("'/data/it'\\''s old'");
+    QTest::newRow("Shift_JIS name, exact bytes")
+        << QByteArray("/data/\x93\xFA\x96\x7B") << QByteArray("'/data/\x93\xFA\x96\x7B'");
+    QTest::newRow("EUC-JP name, exact bytes")
+        << QByteArray("/data/\xC6\xFC\xCB\xDC") << QByteArray("'/data/\xC6\xFC\xCB\xDC'");
+}
+
 void QuistelFormTest::BatchLineCarriesTheMethodChosen()
 {
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, quoted);
     const QString file = FTemp.filePath(QStringLiteral("remove.sh"));
     TFormMain form;
-    form.EditFolder->setText(QStringLiteral("/data/it's old"));
+    form.EditFolder->setText(QString::fromStdU16String(PathBytesToText(folder.toStdString())));
     TModalCatcher catcher([&](QWidget* modal) {
         if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             // The method is read after the dialog.
@@ -306,7 +366,7 @@ void QuistelFormTest::BatchLineCarriesTheMethodChosen()
     QFile script(file);
     QVERIFY(script.open(QIODevice::ReadOnly));
     QCOMPARE(script.readAll(), "#!/bin/sh\n'" + QCoreApplication::applicationFilePath().toUtf8()
-            + "' '-a' '/data/it'\\''s old' '-t=1'\n");
+            + "' '-a' " + quoted + " '-t=1'\n");
 }
 
 void QuistelFormTest::CommandLine_data()
@@ -347,6 +407,73 @@ void QuistelFormTest::CommandLine()
     if (!removed) {
         QCOMPARE(form.EditFolder->text(), arguments.contains("-T=1") ? QStringLiteral("-T=1") : victim);
     }
+}
+
+void QuistelFormTest::AltOBrowsesAndAltChordsAreNoText()
+{
+    TFormMain form;
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(form.BtnFolderRefer->text(), QStringLiteral("参照(&O)"));
+    form.EditFolder->setFocus();
+    QTest::keyClicks(form.EditFolder, QStringLiteral("abc"));
+    int browsers = 0;
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            ++browsers;
+            dialog->reject();
+        }
+    });
+    QTest::keyClick(form.EditFolder, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(browsers, 1);
+    QTest::keyClick(form.EditFolder, Qt::Key_Z, Qt::AltModifier);
+    QTest::keyClick(form.EditFolder, Qt::Key_Q, Qt::AltModifier);
+    QTest::qWait(200);
+    QCOMPARE(form.EditFolder->text(), QStringLiteral("abc"));
+}
+
+void QuistelFormTest::CaptionsAndPicturesFitTheirButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    for (const char* name : { "BtnFolderRefer", "BtnFolderOpen", "BitBtn1", "BtnSaveBatchFile" }) {
+        QTest::newRow(name) << QString::fromLatin1(name);
+    }
+}
+
+void QuistelFormTest::CaptionsAndPicturesFitTheirButtons()
+{
+    QFETCH(QString, button);
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QMap<QString, QWidget*> buttons { { "BtnFolderRefer", form.BtnFolderRefer },
+        { "BtnFolderOpen", form.BtnFolderOpen }, { "BitBtn1", form.BitBtn1 },
+        { "BtnSaveBatchFile", form.BtnSaveBatchFile } };
+    QWidget* w = buttons.value(button);
+    QVERIFY2(QFontInfo(w->font()).family() != QStringLiteral("Tahoma"), qPrintable(QFontInfo(w->font()).family()));
+    QVERIFY2(w->sizeHint().width() <= w->width(),
+        qPrintable(QStringLiteral("%1 needs %2 of %3").arg(button).arg(w->sizeHint().width()).arg(w->width())));
+}
+
+void QuistelFormTest::FolderDroppedOnTheWindowFillsTheField()
+{
+    const QString victim = MakeVictim(QStringLiteral("dropped"));
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"), QUrl::fromLocalFile(victim).toEncoded() + "\r\n");
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(200, 60), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ComboBoxRemoveType, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 60), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ComboBoxRemoveType, &drop);
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    QCOMPARE(form.EditFolder->text(), victim);
+    // Nothing runs: the folder is still there.
+    QVERIFY(QFileInfo::exists(victim + QStringLiteral("/inner/data.txt")));
 }
 
 int main(int argc, char** argv)

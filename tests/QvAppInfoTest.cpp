@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "common/Exception.h"
 #include "common/QvAppInfo.h"
-#include "common/Utf.h"
+#include "core/Exception.h"
+#include "core/Utf.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "common/Exception.h"
 #include "common/UnitApplication.h"
+#include "core/Exception.h"
 
 namespace {
 

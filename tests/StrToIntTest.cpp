@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/StrToInt.h"
+#include "core/StrToInt.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "common/TStringList.h"
+#include "core/TStringList.h"
 
 TEST(TStringList, KeepsOrderDuplicatesAndValueSemantics)
 {

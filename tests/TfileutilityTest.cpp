@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <vector>
 
-#include "common/TStringList.h"
+#include "core/TStringList.h"
 #include "fileutil/Tfileutility.h"
 #include "platform/PathDelimiter.h"
 #include "platform/ShellFileOperation.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -57,13 +57,11 @@ class PathListFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::random_device random;
-        Root = fs::temp_directory_path() / ("ft-pathlist-" + std::to_string(random()));
-        ASSERT_TRUE(fs::create_directory(Root));
+        ASSERT_TRUE(Temp);
+        Root = Temp.Path();
         fs::create_directory(Root / "d");
         std::ofstream(Root / "f") << "x";
     }
-    void TearDown() override { fs::remove_all(Root); }
 
     // name relative to Root, delimiters written '/'; a leading '=' keeps it as it is.
     std::u16string P(std::u16string name) const
@@ -91,6 +89,7 @@ protected:
         return joined;
     }
 
+    TTempFolder Temp { "ft-pathlist-" };
     fs::path Root;
 };
 
@@ -127,7 +126,9 @@ INSTANTIATE_TEST_SUITE_P(Rule, PathListBuilder,
         TBuildCase { "LoneDelimiterGivesEmptyEntry", { u"=/" }, { u"=" } },
         TBuildCase { "DuplicatesStay", { u"d/", u"f", u"d/" }, { u"d", u"f", u"d" } },
         TBuildCase { "FolderMissingFile", { u"d/", u"m", u"f" }, { u"d", u"f" } },
-        TBuildCase { "NothingKept", { u"m", u"=" }, {} }),
+        TBuildCase { "NothingKept", { u"m", u"=" }, {} },
+        TBuildCase { "NulInsideDropped", { std::u16string(u"d\0f", 3) }, {} },
+        TBuildCase { "NulAfterDelimiterDropped", { u"f", std::u16string(u"d/\0", 3) }, { u"f" } }),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TEntryCase {

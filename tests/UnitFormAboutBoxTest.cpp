@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "common/Exception.h"
 #include "common/UnitFormAboutBox.h"
-#include "common/Utf.h"
+#include "core/Exception.h"
+#include "core/Utf.h"
 
 namespace {
 

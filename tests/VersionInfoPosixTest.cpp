@@ -10,10 +10,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "common/Exception.h"
 #include "common/QvAppInfo.h"
-#include "common/Utf.h"
+#include "core/Exception.h"
+#include "core/Utf.h"
 #include "platform/VersionInfo.h"
+#include "tests/TempFolder.h"
 
 #ifndef FT_WINDRES_TERVANO
 #define FT_WINDRES_TERVANO ""
@@ -46,31 +47,6 @@ TBytes BlockOf(const std::string& path)
     }
     return block;
 }
-
-// A directory of the test's own, removed with everything in it.
-class TTempDir {
-public:
-    TTempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ft-version-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            FPath = pattern;
-        }
-    }
-    ~TTempDir()
-    {
-        if (!FPath.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(FPath, ignored);
-        }
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    std::string File(const char* name) const { return FPath + "/" + name; }
-
-private:
-    std::string FPath;
-};
 
 // A minimal ELF file: null section, ".shstrtab", ".ft_version" holding the
 // block, then the section table. Offsets are kept for the mutilations.
@@ -152,7 +128,7 @@ protected:
         return BlockOf(path);
     }
     TBytes Block;
-    TTempDir Dir;
+    TTempFolder Dir { "ft-version-" };
 };
 
 TEST_F(VersionElf, ReadsEveryClassAndByteOrder)

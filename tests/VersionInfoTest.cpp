@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Utf.h"
+#include "core/Utf.h"
 #include "platform/VersionInfo.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "platform/StartupShowState.h"
 #include "platform/SystemError.h"
 #include "platform/WinApi_win32.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -25,26 +26,15 @@ class WinFolderTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const fs::path base = fs::temp_directory_path();
-        for (unsigned n = 0; FRoot.empty(); ++n) {
-            ASSERT_LT(n, 1000u);
-            const fs::path candidate = base / ("ft-win-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(n));
-            if (fs::create_directory(candidate)) {
-                FRoot = candidate;
-            }
-        }
+        ASSERT_TRUE(FTemp);
+        FRoot = FTemp.Path();
         fs::create_directory(FRoot / "dir");
         std::ofstream(FRoot / "file") << "x";
-    }
-    void TearDown() override
-    {
-        if (!FRoot.empty()) {
-            fs::remove_all(FRoot);
-        }
     }
 
     std::u16string P(const std::u16string& relative) const { return (FRoot / relative).u16string(); }
 
+    TTempFolder FTemp { "ft-win-" };
     fs::path FRoot;
 };
 

@@ -1,0 +1,13 @@
+#include "common/TImageList.h"
+
+TImageList::TImageList(QObject* parent, const QStringList& resourcePaths) : QObject(parent)
+{
+    for (const QString& path : resourcePaths) {
+        FIcons.append(QIcon(path));
+    }
+}
+
+QIcon TImageList::Icon(int index) const
+{
+    return index >= 0 && index < FIcons.size() ? FIcons.at(index) : QIcon();
+}

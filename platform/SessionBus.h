@@ -1,0 +1,12 @@
+#pragma once
+
+namespace platform {
+
+// POSIX: a session bus that accepts the connection but never answers (a
+// stopped daemon) would hold every D-Bus call the toolkit makes while the
+// window comes up, for libdbus's default 25 s each. Checked once, before the
+// application object exists: when the bus does not answer its greeting within
+// timeoutMs, the process goes on without one. Windows: nothing to do.
+void DropSilentSessionBus(int timeoutMs) noexcept;
+
+} // namespace platform

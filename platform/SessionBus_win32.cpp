@@ -1,0 +1,7 @@
+#include "platform/SessionBus.h"
+
+namespace platform {
+
+void DropSilentSessionBus(int) noexcept {}
+
+} // namespace platform
