@@ -122,10 +122,12 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Window helpers. Names are matched whole.
 find_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+# wait_window NAME [TRIES]; WINDOW_MATCH=regex matches a part of the name instead.
 wait_window() {
-    local id
+    local id pattern="^$1\$"
+    [ -n "${WINDOW_MATCH:-}" ] && pattern=$WINDOW_MATCH
     for _ in $(seq "${2:-150}"); do
-        id=$(find_window "$1")
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.2
     done
@@ -145,11 +147,11 @@ press() {
     xdotool windowfocus "$id" 2>/dev/null || true
     sleep 0.3
     for key in "$@"; do
-        xdotool key "$key"
+        xdotool key "$key" || true
         sleep 0.4
     done
 }
-shot() { import -window root "$shots/$1.png"; }
+shot() { import -window root "$shots/$1.png" 2>/dev/null || echo "(no screenshot $1)"; }
 # Waits for a background Wine process and checks its exit code.
 wait_exit() {
     local pid=$1 what=$2 rc
@@ -320,8 +322,7 @@ if id=$(wait_window Quistel); then
     sleep 1
     # File menu: browse, open, create a batch file.
     press "$id" alt+f Down Down Return
-    if dialog=$(xdotool search --sync --onlyvisible --name "保存|Save" 2>/dev/null | head -n 1) \
-        && [ -n "$dialog" ]; then
+    if dialog=$(WINDOW_MATCH="保存|Save" wait_window save 50); then
         sleep 1
         shot quistel-save-dialog
         xdotool type --delay 60 "T:\\$bat_name"
