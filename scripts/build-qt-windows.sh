@@ -126,6 +126,17 @@ if [ ! -f "$sources/.complete" ]; then
 fi
 source_dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
 [ -f "$source_dir/CMakeLists.txt" ] || { echo "build-qt-windows: no source in $sources" >&2; exit 1; }
+# Fixes for this configuration, each applied once. A prefix only completes
+# with them, so they need no part in the cache key.
+for fix in scripts/qt-windows-patches/*.patch; do
+    if patch -d "$source_dir" -p1 --forward --dry-run --silent <"$fix" >/dev/null 2>&1; then
+        echo "== applying $(basename "$fix")"
+        patch -d "$source_dir" -p1 --forward --silent <"$fix"
+    elif ! patch -d "$source_dir" -p1 --reverse --dry-run --silent <"$fix" >/dev/null 2>&1; then
+        echo "build-qt-windows: $(basename "$fix") does not apply to $source_dir" >&2
+        exit 1
+    fi
+done
 
 build=$cache/build-$qt_version-$key
 mkdir -p "$prefix" "$build"
