@@ -53,7 +53,10 @@ rm -rf "$stage"
 mkdir -p "$stage/licenses"
 
 for program in opener/tervano remover/quistel; do
-    cp "$project/$program.exe" "$stage/"
+    # Qt for Windows may gather the executables at the top of the build.
+    exe=$project/$program.exe
+    [ -f "$exe" ] || exe=$project/${program#*/}.exe
+    cp "$exe" "$stage/"
     [ -f "$project/$program.chm" ] || { echo "package-windows: no $program.chm (chmcmd missing?)" >&2; exit 1; }
     cp "$project/$program.chm" "$stage/"
 done
