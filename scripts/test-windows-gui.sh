@@ -175,7 +175,7 @@ echo "== under $("$wine" --version 2>/dev/null || echo Wine) on $display, code p
 for pair in tervano:0.0.2.0 quistel:0.1.0.0; do
     program=${pair%%:*} version=${pair#*:}
     if x86_64-w64-mingw32-windres -i "$app/$program.exe" -O rc 2>/dev/null \
-        | grep -q "FILEVERSION ${version//./,}"; then
+        | grep -q "FILEVERSION ${version//./, }"; then
         pass "$program.exe carries FILEVERSION $version"
     else
         fail "$program.exe has no FILEVERSION $version"
