@@ -10,7 +10,7 @@ bool FolderExistsForOpener(const std::u16string& path)
     if (NamesNothing(path)) {
         return false;
     }
-    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    const platform::TFileAttributes attributes = platform::QueryFolderAttributes(path);
     if (!attributes.Readable) {
         return attributes.Error != TAttributeError::NotThere;
     }
@@ -25,6 +25,6 @@ bool FolderExistsForRemover(const std::u16string& path)
     if (NamesNothing(path)) {
         return false;
     }
-    const platform::TFileAttributes attributes = platform::QueryFileAttributes(path);
+    const platform::TFileAttributes attributes = platform::QueryFolderAttributes(path);
     return attributes.Readable && attributes.Directory;
 }

@@ -1,5 +1,6 @@
 #include "common/TLabeledEdit.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 
 namespace {
@@ -12,6 +13,17 @@ TLabeledEdit::TLabeledEdit(QWidget* parent, const QString& label)
 {
     FLabel->setBuddy(this);
     PlaceLabel();
+}
+
+void TLabeledEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Ctrl+Alt stays text: it is AltGr on Windows keyboards.
+    const Qt::KeyboardModifiers chord = event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
+    if (chord == Qt::AltModifier && !event->text().isEmpty() && event->text().front().isPrint()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void TLabeledEdit::moveEvent(QMoveEvent* event)

@@ -15,6 +15,8 @@ public:
     QLabel* EditLabel() const { return FLabel; }
 
 protected:
+    // An Alt chord that no control takes is not text.
+    void keyPressEvent(QKeyEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -2,11 +2,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <QAbstractEventDispatcher>
 #include <QCursor>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStatusTipEvent>
+#include <QTranslator>
 #include <QWidget>
 
 #include "core/MessageText.h"
@@ -14,6 +19,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/HelpViewer.h"
 #include "platform/SessionBus.h"
+#include "platform/ShellOpen.h"
 #include "platform/StartupShowState.h"
 
 namespace {
@@ -37,6 +43,48 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
     }
 }
 
+// Texts of the file dialogs that Qt's Japanese translation leaves in English.
+class TQtTextGaps : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0) {
+            return {};
+        }
+        static const std::pair<const char*, const char*> texts[] = {
+            { "Drive", "ドライブ" },
+            { "Folder", "フォルダー" },
+            { "File Folder", "ファイル フォルダー" },
+            { "Shortcut", "ショートカット" },
+            { "Alias", "エイリアス" },
+        };
+        for (const auto& [english, japanese] : texts) {
+            if (qstrcmp(sourceText, english) == 0) {
+                return QString::fromUtf8(japanese);
+            }
+        }
+        return {};
+    }
+};
+
+// The windows name the Windows fonts they were drawn with. Where those are
+// missing, a proportional Japanese UI gothic takes their place: its narrow
+// kana keep every caption and picture inside the stated buttons, which a
+// full-width fallback does not.
+void SubstituteWindowsFonts()
+{
+    const QStringList japaneseUi { QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP") };
+    for (const QString& windowsName : { QStringLiteral("Tahoma"), QStringLiteral("MS UI Gothic"),
+             QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic") }) {
+        QFont::insertSubstitutions(windowsName, japaneseUi);
+    }
+}
+
 QString LongHintOf(QWidget* widget)
 {
     for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
@@ -52,6 +100,8 @@ QString LongHintOf(QWidget* widget)
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     TheApplication = this;
+    LoadQtTranslation();
+    SubstituteWindowsFonts();
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
         &TApplication::Idle);
 }
@@ -64,6 +114,23 @@ TApplication::~TApplication()
 }
 
 TApplication* Application() { return TheApplication; }
+
+bool TApplication::LoadQtTranslation()
+{
+    // The interface is Japanese whatever the locale, Qt's own dialogs too:
+    // their dates and file types follow the default locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installTranslator(new TQtTextGaps(this));
+    auto translator = std::make_unique<QTranslator>(this);
+    for (const QString& folder : { QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+             applicationDirPath() + QStringLiteral("/translations") }) {
+        if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
+            installTranslator(translator.release());
+            return true;
+        }
+    }
+    return false;
+}
 
 void TApplication::SetMainForm(std::unique_ptr<QWidget> form)
 {
@@ -161,13 +228,19 @@ int RunProgram(int& argc, char** argv, const QString& title,
     const std::function<std::unique_ptr<QWidget>()>& makeForm)
 {
     qInstallMessageHandler(MessageHandler);
-    // Before Qt takes its own options out of argv.
     platform::InitCommandLineArguments(argc, argv);
+    // Before Qt takes the token out of the environment for its own window.
+    platform::InitActivationToken();
     // The menu bars are drawn in the window; asking the desktop for a global
     // one would only cost a bus round trip.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     platform::DropSilentSessionBus(SessionBusGreetingMs);
-    TApplication application(argc, argv);
+    // Every argument is ours: Qt sees the program name alone, so -platform,
+    // -style, -reverse and the like are folders like any other text.
+    QByteArray programName = argc > 0 && argv[0] ? QByteArray(argv[0]) : title.toLower().toLocal8Bit();
+    int qtArgc = 1;
+    char* qtArgv[] = { programName.data(), nullptr };
+    TApplication application(qtArgc, qtArgv);
     application.setApplicationName(title.toLower());
     application.HandleExceptions([&] {
         application.SetTitle(title);

@@ -62,6 +62,9 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
+    // Qt's Japanese texts (qtbase_ja) from Qt's folder or the program's own.
+    bool LoadQtTranslation();
+
     void Idle();
     void UpdateHint();
 

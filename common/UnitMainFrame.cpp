@@ -1,6 +1,7 @@
 #include "common/UnitMainFrame.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include <QStatusTipEvent>
 #include <QToolButton>
 
+#include "common/FolderDrop.h"
 #include "common/TLabeledEdit.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
@@ -69,6 +71,7 @@ TMainFrame::TMainFrame(QSize designClient, bool maximizeBox)
     }
     setWindowFlags(flags);
     setFont(FormFont());
+    setAcceptDrops(true);
     resize(designClient);
 }
 
@@ -103,6 +106,9 @@ TCommandLineScan TMainFrame::ScanArguments(TCommandLineTool tool, QLineEdit* edi
 TLabeledEdit* TMainFrame::CreateFolderEdit(const TFolderTexts& texts, QRect design)
 {
     auto* edit = new TLabeledEdit(this, texts.Label);
+    // Its own drop would insert the URL as text; the window takes drops.
+    edit->setAcceptDrops(false);
+    FFolderEdit = edit;
     edit->setPlaceholderText(texts.Placeholder);
     ApplyHint(edit, texts.Hint);
     FAnchors->Place(edit, design, Anchor::AkLeft | Anchor::AkTop | Anchor::AkRight);
@@ -112,6 +118,9 @@ TLabeledEdit* TMainFrame::CreateFolderEdit(const TFolderTexts& texts, QRect desi
 QToolButton* TMainFrame::CreateSpeedButton(QAction* action, QRect design)
 {
     auto* button = new QToolButton(this);
+    // A caption of its own keeps the "&": the button underlines its letter
+    // and Alt with that letter presses it, as the menus do.
+    action->setIconText(action->text());
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setFocusPolicy(Qt::NoFocus);
@@ -192,7 +201,9 @@ void TMainFrame::SetMenuBar(QMenuBar* menuBar)
 
 void TMainFrame::FolderRefer(QLineEdit* edit, const QString& caption)
 {
-    QFileDialog browser(this, caption);
+    // It starts at the top of the user's own tree, with nothing chosen: the
+    // field's text is not used.
+    QFileDialog browser(this, caption, QDir::homePath());
     browser.setFileMode(QFileDialog::Directory);
     browser.setOption(QFileDialog::ShowDirsOnly, true);
     browser.setAcceptMode(QFileDialog::AcceptOpen);
@@ -235,6 +246,41 @@ void TMainFrame::showEvent(QShowEvent* event)
             frame.moveCenter(screen->availableGeometry().center());
             move(frame.topLeft());
         }
+    }
+}
+
+bool TMainFrame::AcceptFolderDrop(QDropEvent* event)
+{
+    if (!FFolderEdit || !DroppedFolder(event->mimeData())) {
+        event->ignore();
+        return false;
+    }
+    if (event->possibleActions() & Qt::LinkAction) {
+        event->setDropAction(Qt::LinkAction);
+    } else if (event->possibleActions() & Qt::CopyAction) {
+        event->setDropAction(Qt::CopyAction);
+    } else {
+        event->ignore();
+        return false;
+    }
+    event->accept();
+    return true;
+}
+
+void TMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    AcceptFolderDrop(event);
+}
+
+void TMainFrame::dragMoveEvent(QDragMoveEvent* event)
+{
+    AcceptFolderDrop(event);
+}
+
+void TMainFrame::dropEvent(QDropEvent* event)
+{
+    if (AcceptFolderDrop(event)) {
+        FFolderEdit->setText(*DroppedFolder(event->mimeData()));
     }
 }
 

@@ -79,8 +79,17 @@ protected:
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A folder dropped anywhere on the window goes into the folder field.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Takes a drop that names a folder, as a link or a copy: never a move,
+    // which would let the source delete what it gave.
+    bool AcceptFolderDrop(QDropEvent* event);
+
+    QLineEdit* FFolderEdit = nullptr;
     TAnchorLayout* FAnchors;
     QSize FDesignClient;
     QString FLastBatchFile;

@@ -119,7 +119,7 @@ TScriptFormat BatchScriptFormat() noexcept { return TScriptFormat::PosixShell; }
 
 std::u16string BatchFileDefaultSuffix() { return u".sh"; }
 
-std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*.*)|*.*"; }
+std::u16string BatchFileFilter() { return u"バッチファイル(*.sh)|*.sh|すべてのファイル(*)|*"; }
 
 // The line holds paths: their exact bytes, whatever the encoding of their
 // names; empty when the text names no bytes (it holds a NUL).

@@ -21,6 +21,11 @@ struct TFileAttributes {
 // The path's attributes, exactly as passed in (no normalisation).
 TFileAttributes QueryFileAttributes(const std::u16string& path);
 
+// The attributes the folder tests look at: POSIX takes the path without its
+// trailing delimiters, so that a link is seen as a link; Windows reads the
+// path as it is, a trailing backslash does not resolve a link there.
+TFileAttributes QueryFolderAttributes(std::u16string path);
+
 // The path opens as a folder for reading, following links
 // (Windows: CreateFileW with backup semantics; POSIX: open O_DIRECTORY).
 bool OpensAsFolder(const std::u16string& path);

@@ -48,6 +48,16 @@ TFileAttributes QueryFileAttributes(const std::u16string& path)
     return result;
 }
 
+TFileAttributes QueryFolderAttributes(std::u16string path)
+{
+    // Callers add a delimiter; through it lstat would follow a link and
+    // never see it as one.
+    while (path.size() > 1 && path.back() == u'/') {
+        path.pop_back();
+    }
+    return QueryFileAttributes(path);
+}
+
 bool OpensAsFolder(const std::u16string& path)
 {
     const std::optional<std::string> native = PathTextToBytes(path);

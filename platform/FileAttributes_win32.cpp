@@ -55,6 +55,11 @@ TFileAttributes QueryFileAttributes(const std::u16string& path)
     return result;
 }
 
+TFileAttributes QueryFolderAttributes(std::u16string path)
+{
+    return QueryFileAttributes(path);
+}
+
 bool OpensAsFolder(const std::u16string& path)
 {
     if (HasEmbeddedZero(path)) {

@@ -1,7 +1,6 @@
 #include "platform/HelpViewer.h"
 
 #include <memory>
-#include <vector>
 
 #include <QFileInfo>
 #include <QProcess>
@@ -15,11 +14,11 @@ namespace {
 
 constexpr int CloseGraceMs = 1000;
 
-// Viewers this process started; closed again at exit.
-std::vector<std::unique_ptr<QProcess>>& StartedViewers()
+// The one CHM viewer of this run; closed again at exit.
+std::unique_ptr<QProcess>& ChmViewer()
 {
-    static std::vector<std::unique_ptr<QProcess>> viewers;
-    return viewers;
+    static std::unique_ptr<QProcess> viewer;
+    return viewer;
 }
 
 QString FindChmViewer()
@@ -48,33 +47,38 @@ QString HtmlIndexFor(const QString& chm)
 void HelpDisplayContents(const std::u16string& helpFile)
 {
     const QString chm = QString::fromStdU16String(helpFile);
-    if (const QString viewer = FindChmViewer(); !viewer.isEmpty()) {
-        auto process = std::make_unique<QProcess>();
-        process->start(viewer, { chm });
-        if (process->waitForStarted()) {
-            StartedViewers().push_back(std::move(process));
-        }
-        return;
-    }
+    // The HTML pages read better than any CHM viewer shows them: they go to
+    // the desktop's browser, which keeps one window of its own.
     const QString index = HtmlIndexFor(chm);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (QFileInfo::exists(index) && !opener.isEmpty()) {
         QProcess::startDetached(opener, { QUrl::fromLocalFile(index).toString(QUrl::FullyEncoded) });
+        return;
+    }
+    std::unique_ptr<QProcess>& viewer = ChmViewer();
+    if (viewer && viewer->state() != QProcess::NotRunning) {
+        return;
+    }
+    if (const QString program = FindChmViewer(); !program.isEmpty()) {
+        auto process = std::make_unique<QProcess>();
+        process->start(program, { chm });
+        if (process->waitForStarted()) {
+            viewer = std::move(process);
+        }
     }
 }
 
 void HelpCloseAll()
 {
-    for (auto& viewer : StartedViewers()) {
-        if (viewer->state() != QProcess::NotRunning) {
-            viewer->terminate();
-            if (!viewer->waitForFinished(CloseGraceMs)) {
-                viewer->kill();
-                viewer->waitForFinished(CloseGraceMs);
-            }
+    std::unique_ptr<QProcess>& viewer = ChmViewer();
+    if (viewer && viewer->state() != QProcess::NotRunning) {
+        viewer->terminate();
+        if (!viewer->waitForFinished(CloseGraceMs)) {
+            viewer->kill();
+            viewer->waitForFinished(CloseGraceMs);
         }
     }
-    StartedViewers().clear();
+    viewer.reset();
 }
 
 } // namespace platform

@@ -2,73 +2,161 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QEventLoop>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
+#include <QTimer>
 
 #include "core/TrashInfo.h"
 #include "core/Utf.h"
+
+extern char** environ;
 
 namespace platform {
 
 namespace {
 
 const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
-constexpr int FileManagerTimeoutMs = 1500;
+// How long the window waits for the file manager's answer. A later answer is
+// slow, not a refusal: the request stands and is never made twice.
+constexpr int FileManagerAnswerMs = 1500;
 
-// Every call is bounded: a bus that does not answer is no bus.
-QDBusMessage AskBus(QDBusConnection& bus, const QString& method, const QVariantList& arguments = {})
+struct TActivationToken {
+    std::string Wayland; // XDG_ACTIVATION_TOKEN
+    std::string X11;     // DESKTOP_STARTUP_ID
+};
+
+TActivationToken& SessionToken()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
-    call.setArguments(arguments);
-    return bus.call(call, QDBus::Block, FileManagerTimeoutMs);
+    static TActivationToken token;
+    return token;
 }
 
-bool FileManagerProvided(QDBusConnection& bus)
-{
-    const QDBusMessage owned = AskBus(bus, QStringLiteral("NameHasOwner"), { FileManagerService });
-    if (owned.type() != QDBusMessage::ReplyMessage) {
-        return false;
-    }
-    if (!owned.arguments().isEmpty() && owned.arguments().constFirst().toBool()) {
-        return true;
-    }
-    const QDBusMessage names = AskBus(bus, QStringLiteral("ListActivatableNames"));
-    return names.type() == QDBusMessage::ReplyMessage && !names.arguments().isEmpty()
-        && names.arguments().constFirst().toStringList().contains(FileManagerService);
-}
+enum class TAnswer { Accepted, Refused, Slow };
 
-bool AskFileManager(const QString& uri)
+TAnswer AskFileManager(const QString& uri, const QString& token)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !FileManagerProvided(bus)) {
-        return false;
+    if (!bus.isConnected()) {
+        return TAnswer::Refused;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(FileManagerService,
-        QStringLiteral("/org/freedesktop/FileManager1"), FileManagerService,
-        QStringLiteral("ShowFolders"));
-    call << QStringList { uri } << QString();
-    return bus.call(call, QDBus::Block, FileManagerTimeoutMs).type() == QDBusMessage::ReplyMessage;
+        QStringLiteral("/org/freedesktop/FileManager1"), FileManagerService, QStringLiteral("ShowFolders"));
+    call << QStringList { uri } << token;
+    // No provider at all is answered at once by the bus itself.
+    QDBusPendingCall pending = bus.asyncCall(call);
+    if (!pending.isFinished() && QCoreApplication::instance()) {
+        // The window keeps painting while it waits, but takes no input that
+        // could start a second request.
+        QDBusPendingCallWatcher watcher(pending);
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(FileManagerAnswerMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!pending.isFinished()) {
+        return TAnswer::Slow;
+    }
+    return pending.isError() ? TAnswer::Refused : TAnswer::Accepted;
 }
 
-// Starts xdg-open detached; 0 when it was started, else an errno value.
-std::uint32_t StartXdgOpen(const QString& uri)
+// Starts program detached: the child we wait for only forks the real one,
+// which the system adopts. 0 when it runs, else the errno of its start.
+int SpawnDetached(const std::string& program, const std::vector<std::string>& arguments,
+    const std::vector<std::string>& environment)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : environment) {
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    }
+    envp.push_back(nullptr);
+
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        return errno;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int error = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        return error;
+    }
+    if (child == 0) {
+        ::setsid();
+        const pid_t runner = ::fork();
+        if (runner > 0) {
+            ::_exit(0);
+        }
+        if (runner == 0) {
+            ::execve(argv[0], argv.data(), envp.data());
+        }
+        // Only a failed exec or fork gets here; a successful exec closes the pipe.
+        const int error = errno;
+        [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t got = 0;
+    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+// The environment of xdg-open: ours, with the activation token in place.
+std::vector<std::string> OpenerEnvironment(const TActivationToken& token)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string text = *entry;
+        if (text.rfind("XDG_ACTIVATION_TOKEN=", 0) != 0 && text.rfind("DESKTOP_STARTUP_ID=", 0) != 0) {
+            environment.push_back(text);
+        }
+    }
+    if (!token.Wayland.empty()) {
+        environment.push_back("XDG_ACTIVATION_TOKEN=" + token.Wayland);
+    }
+    if (!token.X11.empty()) {
+        environment.push_back("DESKTOP_STARTUP_ID=" + token.X11);
+    }
+    return environment;
+}
+
+// 0 when xdg-open was started, else an errno value.
+int StartXdgOpen(const QString& uri, const TActivationToken& token)
 {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (program.isEmpty()) {
         return ENOENT;
     }
-    return QProcess::startDetached(program, { uri }) ? 0 : EACCES;
+    return SpawnDetached(program.toStdString(), { uri.toStdString() }, OpenerEnvironment(token));
 }
 
 // The file URI of the path's exact bytes; a relative path is taken from the
@@ -99,14 +187,28 @@ bool OpenUri(const std::u16string& path, std::uint32_t& lastError)
         return false;
     }
     const QString& uri = *fileUri;
-    if (AskFileManager(uri)) {
+    // A token lets one window come forward once; it is not handed out twice.
+    const TActivationToken token = std::exchange(SessionToken(), {});
+    const QString startupId = QString::fromStdString(token.Wayland.empty() ? token.X11 : token.Wayland);
+    if (AskFileManager(uri, startupId) != TAnswer::Refused) {
         return true;
     }
-    lastError = StartXdgOpen(uri);
+    lastError = static_cast<std::uint32_t>(StartXdgOpen(uri, token));
     return lastError == 0;
 }
 
 } // namespace
+
+void InitActivationToken()
+{
+    TActivationToken& token = SessionToken();
+    if (const char* wayland = std::getenv("XDG_ACTIVATION_TOKEN")) {
+        token.Wayland = wayland;
+    }
+    if (const char* x11 = std::getenv("DESKTOP_STARTUP_ID")) {
+        token.X11 = x11;
+    }
+}
 
 bool ShellOpenFolder(const char16_t* path, std::uint32_t& lastError)
 {

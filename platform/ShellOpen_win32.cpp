@@ -6,6 +6,8 @@
 
 namespace platform {
 
+void InitActivationToken() {}
+
 bool ShellOpenFolder(const char16_t* path, std::uint32_t& lastError)
 {
     // Every other field stays zero: no flags, no owner window, no

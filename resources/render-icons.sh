@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the pictures in images/ from their SVG sources: the 16 x 16
 # image-list pictures, the 48 x 48 program icons (the opener's also as a
-# 256-colour image) and the two Windows .ico files. The build uses only the
+# 256-colour image), the two Windows .ico files and the program icons of the
+# desktop's hicolor theme (hicolor/SIZExSIZE/PROGRAM.png). The build uses only the
 # committed results, so run this after changing an SVG and commit both.
 # Needs the Debian packages librsvg2-bin (rsvg-convert), imagemagick
 # (convert) and icoutils (icotool).
@@ -26,8 +27,15 @@ render quistel-48.svg 48
 convert tervano-48.png -channel A -threshold 50% +channel \
     -dither None -colors 255 -strip PNG8:tervano-48-8bit.png
 
+for size in 16 22 24 32 48 64 128 256; do
+    mkdir -p "hicolor/${size}x${size}"
+    for program in tervano quistel; do
+        rsvg-convert -w $size -h $size -o "hicolor/${size}x${size}/$program.png" "$program-48.svg"
+    done
+done
+
 # Strip metadata (dates) so an unchanged picture renders to the same bytes.
-for png in *-16.png tervano-48.png quistel-48.png; do
+for png in *-16.png tervano-48.png quistel-48.png hicolor/*/*.png; do
     convert "$png" -strip PNG32:"$png"
 done
 

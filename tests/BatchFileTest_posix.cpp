@@ -83,7 +83,7 @@ TEST_F(BatchFileWriter, PlatformIsPosixShell)
 {
     EXPECT_EQ(platform::BatchScriptFormat(), TScriptFormat::PosixShell);
     EXPECT_EQ(platform::BatchFileDefaultSuffix(), u".sh");
-    EXPECT_EQ(platform::BatchFileFilter(), u"バッチファイル(*.sh)|*.sh|すべてのファイル(*.*)|*.*");
+    EXPECT_EQ(platform::BatchFileFilter(), u"バッチファイル(*.sh)|*.sh|すべてのファイル(*)|*");
 }
 
 TEST_F(BatchFileWriter, WritesExactBytesOfBothFormats)

@@ -1,5 +1,10 @@
 #include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFontInfo>
+#include <QFileInfo>
+#include <QMap>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -73,6 +78,10 @@ private slots:
     void BatchLineCarriesTheMethodChosen();
     void CommandLine_data();
     void CommandLine();
+    void AltOBrowsesAndAltChordsAreNoText();
+    void CaptionsAndPicturesFitTheirButtons_data();
+    void CaptionsAndPicturesFitTheirButtons();
+    void FolderDroppedOnTheWindowFillsTheField();
 
 private:
     QString MakeVictim(const QString& name);
@@ -398,6 +407,73 @@ void QuistelFormTest::CommandLine()
     if (!removed) {
         QCOMPARE(form.EditFolder->text(), arguments.contains("-T=1") ? QStringLiteral("-T=1") : victim);
     }
+}
+
+void QuistelFormTest::AltOBrowsesAndAltChordsAreNoText()
+{
+    TFormMain form;
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(form.BtnFolderRefer->text(), QStringLiteral("参照(&O)"));
+    form.EditFolder->setFocus();
+    QTest::keyClicks(form.EditFolder, QStringLiteral("abc"));
+    int browsers = 0;
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            ++browsers;
+            dialog->reject();
+        }
+    });
+    QTest::keyClick(form.EditFolder, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(browsers, 1);
+    QTest::keyClick(form.EditFolder, Qt::Key_Z, Qt::AltModifier);
+    QTest::keyClick(form.EditFolder, Qt::Key_Q, Qt::AltModifier);
+    QTest::qWait(200);
+    QCOMPARE(form.EditFolder->text(), QStringLiteral("abc"));
+}
+
+void QuistelFormTest::CaptionsAndPicturesFitTheirButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    for (const char* name : { "BtnFolderRefer", "BtnFolderOpen", "BitBtn1", "BtnSaveBatchFile" }) {
+        QTest::newRow(name) << QString::fromLatin1(name);
+    }
+}
+
+void QuistelFormTest::CaptionsAndPicturesFitTheirButtons()
+{
+    QFETCH(QString, button);
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QMap<QString, QWidget*> buttons { { "BtnFolderRefer", form.BtnFolderRefer },
+        { "BtnFolderOpen", form.BtnFolderOpen }, { "BitBtn1", form.BitBtn1 },
+        { "BtnSaveBatchFile", form.BtnSaveBatchFile } };
+    QWidget* w = buttons.value(button);
+    QVERIFY2(QFontInfo(w->font()).family() != QStringLiteral("Tahoma"), qPrintable(QFontInfo(w->font()).family()));
+    QVERIFY2(w->sizeHint().width() <= w->width(),
+        qPrintable(QStringLiteral("%1 needs %2 of %3").arg(button).arg(w->sizeHint().width()).arg(w->width())));
+}
+
+void QuistelFormTest::FolderDroppedOnTheWindowFillsTheField()
+{
+    const QString victim = MakeVictim(QStringLiteral("dropped"));
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"), QUrl::fromLocalFile(victim).toEncoded() + "\r\n");
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(200, 60), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ComboBoxRemoveType, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 60), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ComboBoxRemoveType, &drop);
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    QCOMPARE(form.EditFolder->text(), victim);
+    // Nothing runs: the folder is still there.
+    QVERIFY(QFileInfo::exists(victim + QStringLiteral("/inner/data.txt")));
 }
 
 int main(int argc, char** argv)

@@ -1,4 +1,8 @@
 #include <QCursor>
+#include <QDropEvent>
+#include <QFontInfo>
+#include <QMap>
+#include <QMimeData>
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
@@ -15,7 +19,9 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -56,6 +62,16 @@ private slots:
     void CommandLine();
     void EscapingExceptionIsShownWithTheTitle_data();
     void EscapingExceptionIsShownWithTheTitle();
+    void QtSpeaksJapanese_data();
+    void QtSpeaksJapanese();
+    void AltOBrowsesAndAltChordsAreNoText();
+    void CaptionsAndPicturesFitTheirButtons_data();
+    void CaptionsAndPicturesFitTheirButtons();
+    void BrowserStartsAtHomeWithNothingChosen();
+    void SaveDialogFilters();
+    void HelpStartsOneViewerPerRun();
+    void DropPutsAFolderIntoTheField_data();
+    void DropPutsAFolderIntoTheField();
 
 private:
     void UseFakeOpener(bool present);
@@ -494,6 +510,206 @@ void TervanoFormTest::CommandLine()
     QCOMPARE(form.EditFolder->text(), field);
     QCOMPARE(result, quits ? 0 : 99);
     QCOMPARE(catcher.Seen().Count, quits || !arguments.contains("-a") ? 0 : 1);
+}
+
+void TervanoFormTest::QtSpeaksJapanese_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("save dialog title") << "QFileDialog" << "Save As";
+    QTest::newRow("save dialog folder") << "QFileDialog" << "Look in:";
+    QTest::newRow("dialog button") << "QPlatformTheme" << "Cancel";
+    QTest::newRow("field's context menu") << "QLineEdit" << "&Paste";
+    QTest::newRow("folder type in the file list") << "QAbstractFileIconProvider" << "Folder";
+}
+
+void TervanoFormTest::QtSpeaksJapanese()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, english);
+    const QString shown = QCoreApplication::translate(context.toLatin1().constData(), english.toLatin1().constData());
+    QVERIFY2(shown != english, qPrintable(shown));
+    QVERIFY(std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() >= 0x3000; }));
+}
+
+void TervanoFormTest::AltOBrowsesAndAltChordsAreNoText()
+{
+    TFormMain form;
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    // The speed button shows the caption with its "&", so O is underlined.
+    QCOMPARE(form.BtnFolderRefer->text(), QStringLiteral("参照(&O)"));
+    form.EditFolder->setFocus();
+    QTest::keyClicks(form.EditFolder, QStringLiteral("abc"));
+    int browsers = 0;
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            ++browsers;
+            dialog->reject();
+        }
+    });
+    QTest::keyClick(form.EditFolder, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(browsers, 1);
+    QTest::keyClick(form.EditFolder, Qt::Key_Q, Qt::AltModifier);
+    QTest::keyClick(form.EditFolder, Qt::Key_Z, Qt::AltModifier);
+    QTest::keyClick(form.EditFolder, Qt::Key_Z, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::qWait(200);
+    QCOMPARE(form.EditFolder->text(), QStringLiteral("abc"));
+    QCOMPARE(browsers, 1);
+}
+
+void TervanoFormTest::CaptionsAndPicturesFitTheirButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("BtnFolderRefer") << "BtnFolderRefer";
+    QTest::newRow("BtnFolderOpen") << "BtnFolderOpen";
+    QTest::newRow("BtnSaveBatchFile") << "BtnSaveBatchFile";
+}
+
+void TervanoFormTest::CaptionsAndPicturesFitTheirButtons()
+{
+    QFETCH(QString, button);
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QMap<QString, QWidget*> buttons { { "BtnFolderRefer", form.BtnFolderRefer },
+        { "BtnFolderOpen", form.BtnFolderOpen }, { "BtnSaveBatchFile", form.BtnSaveBatchFile } };
+    QWidget* w = buttons.value(button);
+    // The Windows name is drawn with an installed Japanese UI font.
+    QVERIFY2(QFontInfo(w->font()).family() != QStringLiteral("Tahoma"), qPrintable(QFontInfo(w->font()).family()));
+    // The size hint holds picture, caption and the style's margins.
+    QVERIFY2(w->sizeHint().width() <= w->width(),
+        qPrintable(QStringLiteral("%1 needs %2 of %3").arg(button).arg(w->sizeHint().width()).arg(w->width())));
+}
+
+void TervanoFormTest::BrowserStartsAtHomeWithNothingChosen()
+{
+    TFormMain form;
+    form.EditFolder->setText(FTemp.filePath(QStringLiteral("tree")));
+    QString shown;
+    QStringList chosen;
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            shown = dialog->directory().absolutePath();
+            chosen = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text().isEmpty()
+                ? QStringList()
+                : QStringList { dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text() };
+            dialog->reject();
+        }
+    });
+    form.ActionFolderRefer->trigger();
+    QCOMPARE(shown, QDir::homePath());
+    QCOMPARE(chosen, QStringList());
+}
+
+void TervanoFormTest::SaveDialogFilters()
+{
+    TFormMain form;
+    form.EditFolder->setText(QStringLiteral("/x"));
+    QStringList filters;
+    QString typed;
+    TModalCatcher catcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            filters = dialog->nameFilters();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(QStringLiteral("launch"));
+            // Choosing every file keeps a typed name as it is.
+            dialog->selectNameFilter(filters.value(1));
+            typed = name->text();
+            dialog->reject();
+        }
+    });
+    form.ActionSaveBatchFile->trigger();
+    QCOMPARE(filters, QStringList({ "バッチファイル(*.sh)", "すべてのファイル(*)" }));
+    QCOMPARE(typed, QStringLiteral("launch"));
+}
+
+void TervanoFormTest::HelpStartsOneViewerPerRun()
+{
+    const QString viewerLog = FTemp.filePath(QStringLiteral("viewers.log"));
+    QFile viewer(FBin + QStringLiteral("/xchm"));
+    QVERIFY(viewer.open(QIODevice::WriteOnly));
+    viewer.write("#!/bin/sh\necho \"$$\" >> \"$FT_VIEWER_LOG\"\nexec /bin/sleep 60\n");
+    viewer.close();
+    viewer.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("FT_VIEWER_LOG", viewerLog.toLocal8Bit());
+    UseFakeOpener(true);
+    TFormMain form;
+    form.ActionHelpHelp->trigger();
+    QFile log(viewerLog);
+    QTRY_VERIFY(log.exists() && log.size() > 0);
+    form.ActionHelpHelp->trigger();
+    QTest::qWait(300);
+    log.open(QIODevice::ReadOnly);
+    const QStringList started = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(started.size(), 1);
+    form.ActionFileExit->trigger();
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/") + started.value(0)));
+    QFile::remove(FBin + QStringLiteral("/xchm"));
+    QFile::remove(viewerLog);
+}
+
+void TervanoFormTest::DropPutsAFolderIntoTheField_data()
+{
+    QTest::addColumn<QByteArray>("uriList");
+    QTest::addColumn<bool>("onField");
+    QTest::addColumn<Qt::DropActions>("offered");
+    QTest::addColumn<QString>("field");
+    const QString tree = FTemp.filePath(QStringLiteral("tree"));
+    QDir().mkpath(tree + "/plain");
+    QFile(tree + "/plain/file.txt").open(QIODevice::WriteOnly);
+    // A name that is no UTF-8: bytes FF and FE.
+    const QByteArray raw = QFile::encodeName(tree) + "/\xff\xfe";
+    ::mkdir(raw.constData(), 0755);
+    const QByteArray treeUri = QUrl::fromLocalFile(tree).toEncoded();
+    const Qt::DropActions fromFileManager = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    const QString before = QStringLiteral("typed");
+    QTest::newRow("folder onto the field") << treeUri + "/a%20b\r\n" << true << fromFileManager << tree + "/a b";
+    QTest::newRow("folder onto the window") << treeUri + "/a%20b\r\n" << false << fromFileManager << tree + "/a b";
+    QTest::newRow("trailing delimiter dropped") << treeUri + "/plain/\r\n" << true << fromFileManager << tree + "/plain";
+    QTest::newRow("localhost") << "file://localhost" + treeUri.mid(7) + "/plain\r\n" << true << fromFileManager
+                               << tree + "/plain";
+    QTest::newRow("root keeps its delimiter") << QByteArray("file:///\r\n") << true << fromFileManager << "/";
+    QTest::newRow("a file is no folder") << treeUri + "/plain/file.txt\r\n" << true << fromFileManager << before;
+    QTest::newRow("first folder wins") << treeUri + "/plain/file.txt\r\n# comment\r\n" + treeUri + "/a%20b\r\n" + treeUri
+            + "/plain\r\n"
+                                       << true << fromFileManager << tree + "/a b";
+    QTest::newRow("remote URL") << QByteArray("https://example.org/folder/\r\n") << true << fromFileManager << before;
+    QTest::newRow("another host") << "file://elsewhere.example" + treeUri.mid(7) + "\r\n" << true << fromFileManager
+                                  << before;
+    QTest::newRow("missing folder") << treeUri + "/gone\r\n" << true << fromFileManager << before;
+    QTest::newRow("move only is refused") << treeUri + "/a%20b\r\n" << true << Qt::DropActions(Qt::MoveAction) << before;
+    QTest::newRow("name that is no UTF-8") << treeUri + "/%FF%FE\r\n" << true << fromFileManager
+                                           << tree + "/" + QChar(0xDCFF) + QChar(0xDCFE);
+}
+
+void TervanoFormTest::DropPutsAFolderIntoTheField()
+{
+    QFETCH(QByteArray, uriList);
+    QFETCH(bool, onField);
+    QFETCH(Qt::DropActions, offered);
+    QFETCH(QString, field);
+    TFormMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.EditFolder->setText(QStringLiteral("typed"));
+    form.StatusBar1->showMessage(QStringLiteral("before"));
+    QWidget* target = onField ? static_cast<QWidget*>(form.EditFolder) : &form;
+    const QPoint at = onField ? QPoint(5, 5) : QPoint(100, 125);
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"), uriList);
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    const bool accepted = enter.isAccepted();
+    QDropEvent drop(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCOMPARE(form.EditFolder->text(), field);
+    QCOMPARE(accepted, field != QStringLiteral("typed"));
+    if (accepted) {
+        QVERIFY(drop.dropAction() != Qt::MoveAction);
+    }
+    QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("before"));
 }
 
 int main(int argc, char** argv)

@@ -82,6 +82,15 @@ run exits "$tmp/open.sh" || fail "opener did not end after opening"
 grep -q "/tree/it's%20old/\$" "$FT_OPEN_LOG" 2>/dev/null || grep -q "/tree/it%27s%20old/\$" "$FT_OPEN_LOG" 2>/dev/null \
     || fail "the file manager was not asked for the folder: $(cat "$FT_OPEN_LOG" 2>/dev/null)"
 
+# Qt's own options are folders like any other text: "-platform xcb" would end
+# a run without a display, and the last of them is the folder that opens.
+dir=$(victim)
+: >"$FT_OPEN_LOG"
+script "$tmp/qt-options.sh" "$tervano" -platform xcb -style windows -a "$dir" -reverse
+mkdir -p "$tmp/cwd/-reverse"
+(cd "$tmp/cwd" && unset DISPLAY WAYLAND_DISPLAY && run exits "$tmp/qt-options.sh") || fail "Qt took options of the opener's command line"
+grep -q -- "-reverse/\$" "$FT_OPEN_LOG" 2>/dev/null || fail "-reverse was not the folder: $(cat "$FT_OPEN_LOG" 2>/dev/null)"
+
 # Opener: a missing folder keeps the warning on screen.
 script "$tmp/open-missing.sh" "$tervano" -a "$tmp/tree/gone"
 run stays "$tmp/open-missing.sh" || fail "opener ended although the folder is missing"
