@@ -411,26 +411,7 @@ void QuistelFormTest::CommandLine()
 
 void QuistelFormTest::AltOBrowsesAndAltChordsAreNoText()
 {
-    TFormMain form;
-    form.show();
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    QCOMPARE(form.BtnFolderRefer->text(), QStringLiteral("参照(&O)"));
-    form.EditFolder->setFocus();
-    QTest::keyClicks(form.EditFolder, QStringLiteral("abc"));
-    int browsers = 0;
-    TModalCatcher catcher([&](QWidget* modal) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            ++browsers;
-            dialog->reject();
-        }
-    });
-    QTest::keyClick(form.EditFolder, Qt::Key_O, Qt::AltModifier);
-    QTRY_COMPARE(browsers, 1);
-    QTest::keyClick(form.EditFolder, Qt::Key_Z, Qt::AltModifier);
-    QTest::keyClick(form.EditFolder, Qt::Key_Q, Qt::AltModifier);
-    QTest::qWait(200);
-    QCOMPARE(form.EditFolder->text(), QStringLiteral("abc"));
+    CheckAltOBrowsesAndAltChordsAreNoText<TFormMain>();
 }
 
 void QuistelFormTest::CaptionsAndPicturesFitTheirButtons_data()

@@ -1,0 +1,23 @@
+# cmake -DFOLDER=<folder> -DALLOWED=<folder,...> -DSTAMP=<file> -P CheckLayer.cmake
+# Fails when a file of the folder includes a project header from a folder
+# that is neither its own nor one of the layers below it.
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(own ${FOLDER} NAME)
+string(REPLACE "," ";" ALLOWED "${ALLOWED}")
+file(GLOB files ${FOLDER}/*.h ${FOLDER}/*.cpp)
+set(offences "")
+foreach(file IN LISTS files)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z]+/")
+    foreach(line IN LISTS lines)
+        string(REGEX MATCH "\"([a-z]+)/" ignored "${line}")
+        set(folder "${CMAKE_MATCH_1}")
+        if(NOT folder STREQUAL own AND NOT folder IN_LIST ALLOWED)
+            list(APPEND offences "${file}: ${line}")
+        endif()
+    endforeach()
+endforeach()
+if(offences)
+    list(JOIN offences "\n  " text)
+    message(FATAL_ERROR "${own}/ may include only ${own}/ and ${ALLOWED}:\n  ${text}")
+endif()
+file(TOUCH ${STAMP})
