@@ -151,6 +151,28 @@ press() {
         sleep 0.4
     done
 }
+# Without a window manager Wine keeps its own keyboard focus: a click brings
+# a window to the front for Wine as well, so that keys reach it. The click
+# goes to a neutral spot (X Y inside the window, default the status bar).
+activate() {
+    local id=$1 x=${2:-200} y
+    y=${3:-$(($(xwininfo -id "$id" | awk '/Height:/ { print $2 }') - 8))}
+    xdotool windowraise "$id" 2>/dev/null || true
+    xdotool mousemove --window "$id" "$x" "$y" click 1 2>/dev/null || true
+    sleep 0.4
+}
+# wait_other_window CLASS_REGEX EXCEPT: a visible window of that X class
+# other than EXCEPT, e.g. Wine's own file dialog, which has no title.
+wait_other_window() {
+    local w
+    for _ in $(seq "${3:-50}"); do
+        for w in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
+            [ "$w" != "$2" ] && { echo "$w"; return 0; }
+        done
+        sleep 0.2
+    done
+    return 1
+}
 shot() { import -window root "$shots/$1.png" 2>/dev/null || echo "(no screenshot $1)"; }
 # Waits for a background Wine process and checks its exit code.
 wait_exit() {
@@ -229,6 +251,8 @@ if id=$(wait_window Tervano); then
         sleep 2
         shot tervano-help
         pass "help opened tervano.chm in the HTML Help viewer"
+        # The viewer now has the focus, as it would for a user.
+        activate "$id"
         press "$id" alt+f x
         wait_exit "$pid" "tervano.exe after the exit action" && pass "the exit action ended tervano"
         wait_gone "Tervano ヘルプ" 25 && pass "the help viewer closed with it" \
@@ -315,17 +339,22 @@ fi
 folder='削除 100% テスト'
 victim "$folder"
 bat_name=launcher.bat
-rm -f "$work/drive/$bat_name"
+rm -f "$work/drive"/launcher*
 "$wine" "$app/quistel.exe" "T:\\$folder" -t=1 >"$work/qb.log" 2>&1 &
 pid=$!
 if id=$(wait_window Quistel); then
     sleep 1
     # File menu: browse, open, create a batch file.
     press "$id" alt+f Down Down Return
-    if dialog=$(WINDOW_MATCH="保存|Save" wait_window save 50); then
+    # Wine's save dialog has no title: it is quistel's other window.
+    if dialog=$(wait_other_window '^quistel\.exe$' "$id"); then
         sleep 1
+        activate "$dialog" 200 20
         shot quistel-save-dialog
-        xdotool type --delay 60 "T:\\$bat_name"
+        # Typed as a user would, without the extension: the dialog adds it.
+        xdotool windowfocus "$dialog" 2>/dev/null || true
+        xdotool type --delay 60 'T:\launcher'
+        sleep 0.5
         press "$dialog" Return
         if info=$(wait_window "情報" 50); then
             shot quistel-batch-written
@@ -342,8 +371,8 @@ if id=$(wait_window Quistel); then
 else
     fail "quistel.exe showed no window for the launcher check"
 fi
-bat=$work/drive/$bat_name
-if [ -f "$bat" ]; then
+bat=$(find "$work/drive" -maxdepth 1 -type f -iname "$bat_name" | head -n 1)
+if [ -n "$bat" ] && [ -f "$bat" ]; then
     line=$(iconv -f CP932 -t UTF-8 "$bat" 2>/dev/null || echo "(not CP932)")
     if printf '%s' "$line" | tr -d '\r' | grep -q "^\"[A-Z]:.*quistel.exe\" \"-a\" \"T:\\\\削除 100%% テスト\" \"-t=1\"\$" \
         && [ "$(tail -c 2 "$bat" | od -An -tx1 | tr -d ' ')" = 0d0a ]; then
@@ -360,7 +389,7 @@ if [ -f "$bat" ]; then
         fi
     fi
 else
-    fail "quistel wrote no launcher"
+    fail "quistel wrote no launcher: $(ls -A "$work/drive" | tr '\n' ' ')"
 fi
 
 echo "== package $((packaged - started)) s, Wine prefix $((prefixed - packaged)) s," \
