@@ -196,8 +196,10 @@ echo "== under $("$wine" --version 2>/dev/null || echo Wine) on $display, code p
 # The version resources, as a resource compiler reads them back.
 for pair in tervano:0.0.2.0 quistel:0.1.0.0; do
     program=${pair%%:*} version=${pair#*:}
-    if x86_64-w64-mingw32-windres -i "$app/$program.exe" -O rc 2>/dev/null \
-        | grep -q "FILEVERSION ${version//./, }"; then
+    # Read whole first: grep -q stopping early would kill windres by SIGPIPE,
+    # which pipefail reports as a failure.
+    resources=$(x86_64-w64-mingw32-windres -i "$app/$program.exe" -O rc 2>/dev/null || true)
+    if grep -q "FILEVERSION ${version//./, }" <<<"$resources"; then
         pass "$program.exe carries FILEVERSION $version"
     else
         fail "$program.exe has no FILEVERSION $version"
