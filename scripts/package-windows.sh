@@ -19,8 +19,9 @@ started=$SECONDS
 build=${WIN_GUI_BUILD_DIR:-build-windows-gui}
 triple=x86_64-w64-mingw32
 
-bash scripts/install-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix \
-    qt6-base-dev qt6-base-dev-tools libboost-dev fp-utils
+# g++ builds the version-block generator that runs on this machine during the build.
+bash scripts/install-packages.sh cmake ninja-build g++ g++-mingw-w64-x86-64-posix \
+    binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools libboost-dev fp-utils
 
 qt_prefix=$(bash scripts/build-qt-windows.sh | tail -n 1)
 [ -f "$qt_prefix/.complete" ] || { echo "package-windows: no Qt for Windows at $qt_prefix" >&2; exit 1; }
