@@ -43,8 +43,9 @@ namespace {
 // walk climbs, and checked by device, inode and mount.
 constexpr std::size_t MaxOpenDirectories = 16;
 // What one worker may hold at most: its open directories, one passing
-// through, and a handed-over folder with its holder.
-constexpr std::size_t WorkerDescriptors = MaxOpenDirectories + 3;
+// through, a handed-over folder with its holder, and one being handed over
+// with its holder.
+constexpr std::size_t WorkerDescriptors = MaxOpenDirectories + 5;
 // Folders left to whoever finishes last, each holding its parent open.
 constexpr std::size_t MaxWaiting = 8;
 constexpr unsigned MaxWorkers = 8;
