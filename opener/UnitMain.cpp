@@ -15,6 +15,7 @@
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitFormAboutBox.h"
+#include "common/WindowsFont.h"
 #include "core/Exception.h"
 #include "core/MessageText.h"
 #include "core/PathRules.h"
@@ -34,13 +35,6 @@ const TFolderTexts FolderTexts {
 
 const QString CategoryFile = QStringLiteral("ファイル");
 const QString CategoryHelp = QStringLiteral("ヘルプ");
-
-QFont MenuFont()
-{
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(12);
-    return font;
-}
 
 } // namespace
 
@@ -92,7 +86,7 @@ void TFormMain::CreateMenu()
 {
     ActionMainMenuBar1 = new QMenuBar(this);
     ActionMainMenuBar1->setNativeMenuBar(false);
-    ActionMainMenuBar1->setFont(MenuFont());
+    ActionMainMenuBar1->setFont(WindowsFont(QStringLiteral("MS UI Gothic"), 12));
     Anchors()->Align(ActionMainMenuBar1, TAnchorLayout::TAlign::Top, 22);
 
     QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&F)"));

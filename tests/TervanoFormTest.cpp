@@ -30,6 +30,7 @@
 #include "common/TLabeledEdit.h"
 #include "core/Utf.h"
 #include "common/UnitApplication.h"
+#include "common/WindowsFont.h"
 #include "core/Exception.h"
 #include "opener/UnitMain.h"
 #include "tests/CommandLineHelper.h"
@@ -70,6 +71,8 @@ private slots:
     void AltOBrowsesAndAltChordsAreNoText();
     void CaptionsAndPicturesFitTheirButtons_data();
     void CaptionsAndPicturesFitTheirButtons();
+    void WindowsNamesDrawWithQtsOwnChoice_data();
+    void WindowsNamesDrawWithQtsOwnChoice();
     void BrowserStartsAtHomeWithNothingChosen();
     void SaveDialogFilters();
     void HelpStartsOneViewerPerRun();
@@ -582,6 +585,36 @@ void TervanoFormTest::CaptionsAndPicturesFitTheirButtons()
     // The size hint holds picture, caption and the style's margins.
     QVERIFY2(w->sizeHint().width() <= w->width(),
         qPrintable(QStringLiteral("%1 needs %2 of %3").arg(button).arg(w->sizeHint().width()).arg(w->width())));
+}
+
+void TervanoFormTest::WindowsNamesDrawWithQtsOwnChoice_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QString>("windowsName");
+    QTest::addColumn<int>("pixelSize");
+    QTest::newRow("window") << "FormMain" << "Tahoma" << 11;
+    QTest::newRow("menu bar") << "ActionMainMenuBar1" << "MS UI Gothic" << 12;
+    QTest::newRow("name without substitutes") << QString() << "No Such Font Family" << 11;
+}
+
+void TervanoFormTest::WindowsNamesDrawWithQtsOwnChoice()
+{
+    QFETCH(QString, part);
+    QFETCH(QString, windowsName);
+    QFETCH(int, pixelSize);
+    TFormMain form;
+    const QMap<QString, QWidget*> parts { { "FormMain", &form }, { "ActionMainMenuBar1", form.ActionMainMenuBar1 } };
+    const QFont font = part.isEmpty() ? WindowsFont(windowsName, pixelSize) : parts.value(part)->font();
+    // The font Qt itself settles on for the name, through its substitutes
+    // or its fallback search.
+    QFont named(windowsName);
+    named.setPixelSize(pixelSize);
+    const QFontInfo chosen(font);
+    const QFontInfo expected(named);
+    QCOMPARE(chosen.family(), expected.family());
+    QCOMPARE(chosen.styleName(), expected.styleName());
+    QCOMPARE(chosen.pixelSize(), expected.pixelSize());
+    QCOMPARE(chosen.pixelSize(), pixelSize);
 }
 
 void TervanoFormTest::BrowserStartsAtHomeWithNothingChosen()
