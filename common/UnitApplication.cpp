@@ -13,6 +13,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "common/TLazyIconStyle.h"
 #include "common/WindowsFont.h"
 #include "core/MessageText.h"
 #include "platform/CommandLine.h"
@@ -88,6 +89,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     TheApplication = this;
     LoadQtTranslation();
     SubstituteWindowsFonts();
+    setStyle(new TLazyIconStyle(style()->name()));
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
         &TApplication::Idle);
 }

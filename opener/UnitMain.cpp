@@ -12,6 +12,7 @@
 
 #include "common/FolderTest.h"
 #include "common/TLabeledEdit.h"
+#include "common/TLazyIconEngine.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitFormAboutBox.h"
@@ -41,7 +42,7 @@ const QString CategoryHelp = QStringLiteral("ヘルプ");
 TFormMain::TFormMain() : TMainFrame(QSize(426, 154), false)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowIcon(QIcon(QStringLiteral(":/tervano/icon.png")));
+    setWindowIcon(LazyPngIcon(QStringLiteral(":/tervano/icon.png")));
 
     ActionManager1 = new QObject(this);
     ImageList1 = new TImageList(this,
