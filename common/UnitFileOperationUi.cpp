@@ -35,6 +35,11 @@ void ShowErrorBox(platform::TWindowHandle owner, const QString& text)
     box.exec();
 }
 
+QString CountText(std::uint64_t items)
+{
+    return QStringLiteral("処理済み: %L1 個").arg(static_cast<qulonglong>(items));
+}
+
 } // namespace
 
 TFileOperationDialogs::TFileOperationDialogs() { platform::SetFileOperationUi(this); }
@@ -49,6 +54,7 @@ TFileOperationDialogs::~TFileOperationDialogs()
 void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const std::u16string& title, const TWork& work)
 {
     platform::TCancelToken cancel;
+    platform::TProgressCount count;
     std::atomic<bool> done { false };
     std::exception_ptr failure;
     QEventLoop loop;
@@ -57,7 +63,7 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
 
     std::thread worker([&] {
         try {
-            work(cancel);
+            work(cancel, count);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -88,9 +94,13 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
     if (!done.load()) {
         QProgressDialog progress(OwnerWidget(owner));
         progress.setWindowTitle(QString::fromStdU16String(title));
-        progress.setLabelText(QString::fromStdU16String(title) + QStringLiteral("…"));
+        const QString label = QString::fromStdU16String(title) + QStringLiteral("…\n");
+        auto showCount = [&progress, &count, &label] {
+            progress.setLabelText(label + CountText(count.Items()));
+        };
+        showCount();
         progress.setCancelButtonText(QStringLiteral("キャンセル"));
-        progress.setRange(0, 0); // no file names, no count: a busy bar
+        progress.setRange(0, 0); // no file names and no total: a busy bar
         progress.setWindowModality(Qt::ApplicationModal);
         progress.setAutoClose(false);
         progress.setAutoReset(false);
@@ -103,6 +113,14 @@ void TFileOperationDialogs::RunWithProgress(platform::TWindowHandle owner, const
             progress.setLabelText(QStringLiteral("中止しています…"));
             progress.show(); // canceled() hides it; it stays until the work stops
         });
+        // A few times a second is as often as anyone can read it.
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &progress, [&cancel, &showCount] {
+            if (!cancel.Cancelled()) {
+                showCount();
+            }
+        });
+        tick.start(CountIntervalMs);
         progress.show();
         if (!done.load()) {
             loop.exec();

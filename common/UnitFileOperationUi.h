@@ -9,6 +9,8 @@ class TFileOperationDialogs final : public platform::TFileOperationUi {
 public:
     // The progress window appears once the work has run this long.
     static constexpr int ProgressDelayMs = 500;
+    // The count of finished items is shown anew this often.
+    static constexpr int CountIntervalMs = 250;
 
     TFileOperationDialogs();
     ~TFileOperationDialogs() override;

@@ -46,16 +46,28 @@ private:
     std::atomic<bool> FCancelled { false };
 };
 
+// What the work has finished so far (items removed or moved), for the
+// progress window; the work adds, the window reads.
+class TProgressCount {
+public:
+    void Add(std::uint64_t items) noexcept { FItems.fetch_add(items, std::memory_order_relaxed); }
+    std::uint64_t Items() const noexcept { return FItems.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::uint64_t> FItems { 0 };
+};
+
 // The windows the POSIX engine shows, provided by the GUI. Without one (as in
 // tests and tools without a display) the work runs inline and nothing is shown.
 class TFileOperationUi {
 public:
-    using TWork = std::function<void(const TCancelToken&)>;
+    using TWork = std::function<void(const TCancelToken&, TProgressCount&)>;
 
     virtual ~TFileOperationUi() = default;
 
-    // Runs work to its end; shows a progress window without file names and
-    // with a Cancel button when the work outlasts about half a second.
+    // Runs work to its end; shows a progress window without file names, with
+    // the count of finished items and a Cancel button, when the work outlasts
+    // about half a second.
     // Returns when work has returned. work may run on another thread.
     virtual void RunWithProgress(TWindowHandle owner, const std::u16string& title, const TWork& work) = 0;
 

@@ -114,7 +114,7 @@ int RunFileOperation(TFileOperationRequest& request)
     const bool showErrors = ui && (request.Flags & FofNoErrorUi) == 0;
 
     int result = 0;
-    auto work = [&](const TCancelToken& cancel) {
+    auto work = [&](const TCancelToken& cancel, TProgressCount& progress) {
         for (const std::u16string& path : paths) {
             if (cancel.Cancelled()) {
                 request.AnyOperationsAborted = true;
@@ -131,8 +131,14 @@ int RunFileOperation(TFileOperationRequest& request)
             int code = 0;
             std::u16string text;
             if (const auto item = native ? posix::SplitItemPath(*native) : std::nullopt) {
-                code = trash ? posix::TrashItem(display, *item, failure)
-                             : posix::RemoveItem(display, *item, cancel, failure);
+                if (trash) {
+                    code = posix::TrashItem(display, *item, failure);
+                    if (code == 0) {
+                        progress.Add(1);
+                    }
+                } else {
+                    code = posix::RemoveItem(display, *item, cancel, progress, failure);
+                }
                 if (code == ECANCELED) {
                     request.AnyOperationsAborted = true;
                     result = ECANCELED;
@@ -162,7 +168,8 @@ int RunFileOperation(TFileOperationRequest& request)
         ui->RunWithProgress(request.Owner, title, work);
     } else {
         const TCancelToken never;
-        work(never);
+        TProgressCount unseen;
+        work(never, unseen);
     }
     return result;
 }

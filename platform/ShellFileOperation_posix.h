@@ -2,6 +2,7 @@
 
 // Internal to the POSIX file-operation engine (and its tests).
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 namespace platform {
 
 class TCancelToken;
+class TProgressCount;
 
 namespace posix {
 
@@ -47,8 +49,20 @@ int TrashItem(const std::string& displayPath, const TItemPath& item, TItemFailur
 
 // Removes the item and everything below it on its file system; 0 or an errno
 // value (ECANCELED when cancel was seen). What cannot be removed stays.
+// Folders are emptied by several threads at once; each removed entry is
+// added to progress.
 int RemoveItem(const std::string& displayPath, const TItemPath& item, const TCancelToken& cancel,
-    TItemFailure& failure);
+    TProgressCount& progress, TItemFailure& failure);
+
+// Where the permanent walk is open to changes of the tree under it: before it
+// opens a folder it has looked at, before a worker takes a folder handed to
+// it, and before it removes an emptied folder.
+enum class TWalkPoint { BeforeOpen, BeforeTake, BeforeRemove };
+
+// Lets tests change the tree at those points; null (the default) in the
+// programs. Called on the walk's threads.
+using TWalkHook = std::function<void(TWalkPoint point, const std::string& path)>;
+void SetWalkHook(TWalkHook hook);
 
 // The mount points of /proc/self/mountinfo, its octal escapes decoded.
 std::vector<std::string> MountPoints();

@@ -241,12 +241,13 @@ public:
         if (CancelAtOnce) {
             token.Cancel();
         }
-        work(token);
+        work(token, Count);
     }
     void ShowError(platform::TWindowHandle, const std::u16string& text) override { Errors.push_back(Utf16ToUtf8(text)); }
 
     bool CancelAtOnce = false;
     int ProgressRuns = 0;
+    platform::TProgressCount Count;
     std::u16string Title;
     std::vector<std::string> Errors;
 };

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <functional>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <thread>
 #include <tuple>
 
 #include "tests/FileOperationTestSupport.h"
@@ -214,6 +218,123 @@ TEST_F(PermanentDelete, DeepTreeOnSmallStackAndFewDescriptors)
     EXPECT_FALSE(Exists(Tree / deep));
 }
 
+// Shapes that share the work out differently between the workers; every
+// entry goes, and each is counted once.
+struct TShape {
+    const char* Name;
+    std::function<std::uint64_t(TTempTree&)> Build; // makes "tree"; returns its entries, itself included
+};
+
+class TreeShape : public PermanentDelete, public testing::WithParamInterface<TShape> {};
+
+TEST_P(TreeShape, EverythingGoesAndIsCountedOnce)
+{
+    const std::uint64_t entries = GetParam().Build(Tree);
+    Tree.File("beside/keep", "stays");
+    platform::TCancelToken never;
+    platform::TProgressCount count;
+    platform::posix::TItemFailure failure;
+    EXPECT_EQ(platform::posix::RemoveItem(Tree / "tree", { Tree.Root(), "tree" }, never, count, failure), 0)
+        << failure.Path;
+    EXPECT_FALSE(Exists(Tree / "tree"));
+    EXPECT_EQ(count.Items(), entries);
+    EXPECT_EQ(ReadFile(Tree / "beside/keep"), "stays");
+}
+
+// folders x files below prefix; returns the entries made.
+std::uint64_t Fill(TTempTree& tree, const std::string& prefix, int folders, int files)
+{
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = prefix + "/d" + std::to_string(i);
+        tree.Dir(folder);
+        for (int j = 0; j < files; ++j) {
+            tree.File(folder + "/f" + std::to_string(j));
+        }
+    }
+    return static_cast<std::uint64_t>(folders) * (files + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, TreeShape,
+    testing::Values(
+        TShape { "Empty", [](TTempTree& t) { t.Dir("tree"); return std::uint64_t { 1 }; } },
+        TShape { "Wide", [](TTempTree& t) { t.Dir("tree"); return 1 + Fill(t, "tree", 40, 25); } },
+        TShape { "AllInOneFolder",
+            [](TTempTree& t) {
+                t.Dir("tree/one");
+                return 2 + Fill(t, "tree/one", 30, 10);
+            } },
+        TShape { "DeepChain",
+            [](TTempTree& t) {
+                std::string path = "tree";
+                for (int i = 0; i < 120; ++i) {
+                    path += "/d";
+                }
+                t.File(path + "/f");
+                return std::uint64_t { 1 + 120 + 1 };
+            } },
+        TShape { "NestedAndWide",
+            [](TTempTree& t) {
+                std::uint64_t n = 1;
+                for (int i = 0; i < 6; ++i) {
+                    const std::string branch = "tree/b" + std::to_string(i);
+                    t.Dir(branch + "/x/y");
+                    n += 3 + Fill(t, branch + "/x/y", 8, 5) + Fill(t, branch, 3, 2);
+                }
+                t.Link("tree/link", t / "beside");
+                return n + 1;
+            } }),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The tree changes under the walk at each point where it can: a folder is
+// swapped for a link to a folder outside, or for a new empty folder. The
+// walk never goes through the link, touches neither it nor the newcomer,
+// nothing outside goes, and the request fails. "only" is the first folder
+// met, so it is handed to another worker.
+struct TSwapCase {
+    const char* Name;
+    platform::posix::TWalkPoint Point;
+    const char* Folder;
+    const char* Newcomer; // "link" or "empty"
+};
+
+class SwappedMidWalk : public PermanentDelete, public testing::WithParamInterface<TSwapCase> {};
+
+TEST_P(SwappedMidWalk, NothingOutsideGoes)
+{
+    Fill(Tree, "tree/only", 3, 20);
+    Fill(Tree, "outside", 2, 10);
+    Tree.Link("link", Tree / "outside");
+    Tree.Dir("empty");
+    const ino_t newcomer = InodeOf(Tree / GetParam().Newcomer);
+    const std::string folder = Tree / GetParam().Folder;
+    std::atomic<int> swaps { 0 };
+    platform::posix::SetWalkHook([&](platform::posix::TWalkPoint point, const std::string& path) {
+        if (point == GetParam().Point && path == folder && swaps++ == 0) {
+            ::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, (Tree / GetParam().Newcomer).c_str(), RENAME_EXCHANGE);
+        }
+    });
+    platform::TCancelToken never;
+    platform::TProgressCount count;
+    platform::posix::TItemFailure failure;
+    const int result = platform::posix::RemoveItem(Tree / "tree", { Tree.Root(), "tree" }, never, count, failure);
+    platform::posix::SetWalkHook(nullptr);
+
+    EXPECT_EQ(swaps.load(), 1);
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(InodeOf(folder), newcomer);
+    for (const char* sub : { "outside/d0", "outside/d1" }) {
+        EXPECT_EQ(Entries(Tree / sub).size(), 10u) << sub;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, SwappedMidWalk,
+    testing::Values(TSwapCase { "LinkBeforeOpen", platform::posix::TWalkPoint::BeforeOpen, "tree/only", "link" },
+        TSwapCase { "LinkWhenHandedOver", platform::posix::TWalkPoint::BeforeTake, "tree/only", "link" },
+        TSwapCase { "LinkWhenEmptied", platform::posix::TWalkPoint::BeforeRemove, "tree/only", "link" },
+        TSwapCase { "NewFolderWhenEmptied", platform::posix::TWalkPoint::BeforeRemove, "tree/only", "empty" },
+        TSwapCase { "NamedFolderNewWhenEmptied", platform::posix::TWalkPoint::BeforeRemove, "tree", "empty" }),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST_F(PermanentDelete, CancelStopsAndFails)
 {
     Tree.File("one/a");
@@ -231,8 +352,9 @@ TEST_F(PermanentDelete, CancelStopsAndFails)
     // Inside a tree the walk polls the token too.
     platform::TCancelToken cancelled;
     cancelled.Cancel();
+    platform::TProgressCount count;
     platform::posix::TItemFailure failure;
-    EXPECT_EQ(platform::posix::RemoveItem(Tree / "one", { Tree.Root(), "one" }, cancelled, failure), ECANCELED);
+    EXPECT_EQ(platform::posix::RemoveItem(Tree / "one", { Tree.Root(), "one" }, cancelled, count, failure), ECANCELED);
     EXPECT_TRUE(Exists(Tree / "one/a"));
 }
 
