@@ -15,6 +15,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QTest>
@@ -22,6 +25,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <memory>
 #include <cerrno>
 #include <sys/stat.h>
 #include <cstring>
@@ -73,6 +77,8 @@ private slots:
     void CaptionsAndPicturesFitTheirButtons();
     void WindowsNamesDrawWithQtsOwnChoice_data();
     void WindowsNamesDrawWithQtsOwnChoice();
+    void PicturesAreThoseOfTheirFiles_data();
+    void PicturesAreThoseOfTheirFiles();
     void BrowserStartsAtHomeWithNothingChosen();
     void SaveDialogFilters();
     void HelpStartsOneViewerPerRun();
@@ -615,6 +621,48 @@ void TervanoFormTest::WindowsNamesDrawWithQtsOwnChoice()
     QCOMPARE(chosen.styleName(), expected.styleName());
     QCOMPARE(chosen.pixelSize(), expected.pixelSize());
     QCOMPARE(chosen.pixelSize(), pixelSize);
+}
+
+void TervanoFormTest::PicturesAreThoseOfTheirFiles_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("side");
+    QTest::newRow("window icon") << "FormMain" << ":/tervano/icon.png" << 48;
+    QTest::newRow("BtnFolderRefer") << "BtnFolderRefer" << ":/tervano/imagelist/0.png" << 16;
+    QTest::newRow("BtnSaveBatchFile") << "BtnSaveBatchFile" << ":/tervano/imagelist/1.png" << 16;
+    QTest::newRow("BtnFolderOpen") << "BtnFolderOpen" << ":/tervano/imagelist/2.png" << 16;
+    QTest::newRow("exit menu item") << "ActionFileExit" << ":/tervano/imagelist/3.png" << 16;
+    // The style's own picture, made only when the bar is too narrow.
+    QTest::newRow("menu bar overflow arrow") << "qt_menubar_ext_button" << QString() << 16;
+}
+
+void TervanoFormTest::PicturesAreThoseOfTheirFiles()
+{
+    QFETCH(QString, part);
+    QFETCH(QString, file);
+    QFETCH(int, side);
+    TFormMain form;
+    auto* overflow = form.ActionMainMenuBar1->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+    QVERIFY(overflow);
+    const QMap<QString, QIcon> icons { { "FormMain", form.windowIcon() },
+        { "BtnFolderRefer", form.BtnFolderRefer->icon() }, { "BtnSaveBatchFile", form.BtnSaveBatchFile->icon() },
+        { "BtnFolderOpen", form.BtnFolderOpen->icon() }, { "ActionFileExit", form.ActionFileExit->icon() },
+        { "qt_menubar_ext_button", overflow->icon() } };
+    const QIcon shown = icons.value(part);
+    // The application's style wraps the one Qt would use by itself.
+    const auto* own = qobject_cast<QProxyStyle*>(QApplication::style());
+    QVERIFY(own);
+    const std::unique_ptr<QStyle> plain(QStyleFactory::create(own->baseStyle()->name()));
+    QVERIFY(plain);
+    const QIcon expected = file.isEmpty() ? plain->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton) : QIcon(file);
+    QVERIFY(!expected.isNull());
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.availableSizes(), expected.availableSizes());
+    QCOMPARE(shown.actualSize(QSize(side, side)), expected.actualSize(QSize(side, side)));
+    for (const QIcon::Mode mode : { QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected }) {
+        QCOMPARE(shown.pixmap(side, mode).toImage(), expected.pixmap(side, mode).toImage());
+    }
 }
 
 void TervanoFormTest::BrowserStartsAtHomeWithNothingChosen()
