@@ -29,6 +29,7 @@
 
 #include "core/TrashInfo.h"
 #include "core/Utf.h"
+#include "platform/SessionBus.h"
 
 extern char** environ;
 
@@ -56,6 +57,9 @@ enum class TAnswer { Accepted, Refused, Slow };
 
 TAnswer AskFileManager(const QString& uri, const QString& token)
 {
+    if (!SessionBusFindable()) {
+        return TAnswer::Refused;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return TAnswer::Refused;
