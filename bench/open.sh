@@ -7,6 +7,8 @@
 # and a CJK font), which the bare window never pays.
 #
 #   bash bench/open.sh          # ROUNDS=30
+#
+# Wall time follows the load of the machine, printed with the figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,8 +40,13 @@ measure() { # prints "seconds kB"; wall time in ns, since %e has 10 ms steps
 }
 median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 
-: >"$work/open"; : >"$work/bare"; : >"$work/text"
-for ((i = 0; i < rounds; i++)); do
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+# One unrecorded round first: the first start of each reads its libraries
+# and fonts from disk, which no later round does.
+for ((i = -1; i < rounds; i++)); do
+    if [ "$i" -eq 0 ]; then
+        : >"$work/open"; : >"$work/bare"; : >"$work/text"
+    fi
     measure "$tervano" -a "$work/folder" >>"$work/open"
     measure "$bare" >>"$work/bare"
     measure "$bare" --text >>"$work/text"
@@ -54,3 +61,4 @@ ratio() {
 }
 ratio bare "bare window"
 ratio text "bare window with text"
+echo "load average before and after: $load_before / $(cut -d' ' -f1-3 /proc/loadavg)"

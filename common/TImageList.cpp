@@ -1,9 +1,11 @@
 #include "common/TImageList.h"
 
+#include "common/TLazyIconEngine.h"
+
 TImageList::TImageList(QObject* parent, const QStringList& resourcePaths) : QObject(parent)
 {
     for (const QString& path : resourcePaths) {
-        FIcons.append(QIcon(path));
+        FIcons.append(LazyPngIcon(path));
     }
 }
 

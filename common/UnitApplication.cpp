@@ -6,7 +6,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCursor>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -14,6 +13,8 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "common/TLazyIconStyle.h"
+#include "common/WindowsFont.h"
 #include "core/MessageText.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutablePath.h"
@@ -71,20 +72,6 @@ public:
     }
 };
 
-// The windows name the Windows fonts they were drawn with. Where those are
-// missing, a proportional Japanese UI gothic takes their place: its narrow
-// kana keep every caption and picture inside the stated buttons, which a
-// full-width fallback does not.
-void SubstituteWindowsFonts()
-{
-    const QStringList japaneseUi { QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
-        QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP") };
-    for (const QString& windowsName : { QStringLiteral("Tahoma"), QStringLiteral("MS UI Gothic"),
-             QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic") }) {
-        QFont::insertSubstitutions(windowsName, japaneseUi);
-    }
-}
-
 QString LongHintOf(QWidget* widget)
 {
     for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
@@ -102,6 +89,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     TheApplication = this;
     LoadQtTranslation();
     SubstituteWindowsFonts();
+    setStyle(new TLazyIconStyle(style()->name()));
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
         &TApplication::Idle);
 }

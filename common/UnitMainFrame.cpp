@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
-#include <QFont>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +16,7 @@
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitMessages.h"
+#include "common/WindowsFont.h"
 #include "core/BatchLine.h"
 #include "core/Exception.h"
 #include "core/HintText.h"
@@ -45,13 +45,6 @@ QStringList NameFilters(const QString& filter)
     return filters;
 }
 
-QFont FormFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
-
 } // namespace
 
 void ApplyHint(QWidget* widget, const QString& hint)
@@ -70,7 +63,7 @@ TMainFrame::TMainFrame(QSize designClient, bool maximizeBox)
         flags |= Qt::WindowMaximizeButtonHint;
     }
     setWindowFlags(flags);
-    setFont(FormFont());
+    setFont(WindowsFont(QStringLiteral("Tahoma"), 11));
     setAcceptDrops(true);
     resize(designClient);
 }

@@ -12,9 +12,11 @@
 
 #include "common/FolderTest.h"
 #include "common/TLabeledEdit.h"
+#include "common/TLazyIconEngine.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitFormAboutBox.h"
+#include "common/WindowsFont.h"
 #include "core/Exception.h"
 #include "core/MessageText.h"
 #include "core/PathRules.h"
@@ -35,19 +37,12 @@ const TFolderTexts FolderTexts {
 const QString CategoryFile = QStringLiteral("ファイル");
 const QString CategoryHelp = QStringLiteral("ヘルプ");
 
-QFont MenuFont()
-{
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(12);
-    return font;
-}
-
 } // namespace
 
 TFormMain::TFormMain() : TMainFrame(QSize(426, 154), false)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowIcon(QIcon(QStringLiteral(":/tervano/icon.png")));
+    setWindowIcon(LazyPngIcon(QStringLiteral(":/tervano/icon.png")));
 
     ActionManager1 = new QObject(this);
     ImageList1 = new TImageList(this,
@@ -92,7 +87,7 @@ void TFormMain::CreateMenu()
 {
     ActionMainMenuBar1 = new QMenuBar(this);
     ActionMainMenuBar1->setNativeMenuBar(false);
-    ActionMainMenuBar1->setFont(MenuFont());
+    ActionMainMenuBar1->setFont(WindowsFont(QStringLiteral("MS UI Gothic"), 12));
     Anchors()->Align(ActionMainMenuBar1, TAnchorLayout::TAlign::Top, 22);
 
     QMenu* file = ActionMainMenuBar1->addMenu(QStringLiteral("ファイル(&F)"));

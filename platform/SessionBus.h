@@ -9,4 +9,11 @@ namespace platform {
 // timeoutMs, the process goes on without one. Windows: nothing to do.
 void DropSilentSessionBus(int timeoutMs) noexcept;
 
+// False when libdbus could find no session bus at all, so asking for one
+// would only start the toolkit's bus thread to learn that: POSIX, no bus
+// address (or the one DropSilentSessionBus disabled), no socket at
+// $XDG_RUNTIME_DIR/bus and no X display to start a bus on. True wherever a
+// bus may be found; Windows: always.
+bool SessionBusFindable() noexcept;
+
 } // namespace platform

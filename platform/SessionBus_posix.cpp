@@ -10,12 +10,16 @@
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
+
+// An address libdbus refuses at once.
+constexpr char DisabledAddress[] = "disabled:";
 
 // The socket of the first unix: address in a D-Bus address list; its name
 // begins with '\0' for an abstract one. Other transports are not probed.
@@ -138,6 +142,23 @@ bool BusAnswers(const std::string& socketName, int timeoutMs)
 
 } // namespace
 
+bool SessionBusFindable() noexcept
+{
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) {
+        return std::strcmp(address, DisabledAddress) != 0;
+    }
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat status {};
+        if (::stat((std::string(runtime) + "/bus").c_str(), &status) == 0) {
+            return true;
+        }
+    }
+    // libdbus starts a bus for an X display that has none.
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
 void DropSilentSessionBus(int timeoutMs) noexcept
 {
     try {
@@ -148,7 +169,7 @@ void DropSilentSessionBus(int timeoutMs) noexcept
         const std::optional<std::string> socketName = UnixSocketOf(value);
         if (socketName && !socketName->empty() && !BusAnswers(*socketName, timeoutMs)) {
             // An address libdbus refuses at once: no call waits, none autolaunches a bus.
-            ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+            ::setenv("DBUS_SESSION_BUS_ADDRESS", DisabledAddress, 1);
         }
     } catch (...) {
         // Without the check the programs still run; they may only start slowly.

@@ -4,4 +4,9 @@ namespace platform {
 
 void DropSilentSessionBus(int) noexcept {}
 
+bool SessionBusFindable() noexcept
+{
+    return true;
+}
+
 } // namespace platform

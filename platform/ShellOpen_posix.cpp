@@ -4,10 +4,14 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
+#include <memory>
 #include <optional>
+#include <signal.h>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -25,6 +29,7 @@
 
 #include "core/TrashInfo.h"
 #include "core/Utf.h"
+#include "platform/SessionBus.h"
 
 extern char** environ;
 
@@ -52,6 +57,9 @@ enum class TAnswer { Accepted, Refused, Slow };
 
 TAnswer AskFileManager(const QString& uri, const QString& token)
 {
+    if (!SessionBusFindable()) {
+        return TAnswer::Refused;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return TAnswer::Refused;
@@ -76,8 +84,11 @@ TAnswer AskFileManager(const QString& uri, const QString& token)
     return pending.isError() ? TAnswer::Refused : TAnswer::Accepted;
 }
 
-// Starts program detached: the child we wait for only forks the real one,
-// which the system adopts. 0 when it runs, else the errno of its start.
+// Starts program in a session of its own. posix_spawn does not copy this
+// process the way fork does (for a whole Qt program that copy and its
+// teardown take longer than the rest of an unattended open); it returns once
+// the program runs or with the errno of its start. A thread of its own reaps
+// the child whenever it ends, since xdg-open may wait for the file manager.
 int SpawnDetached(const std::string& program, const std::vector<std::string>& arguments,
     const std::vector<std::string>& environment)
 {
@@ -93,41 +104,33 @@ int SpawnDetached(const std::string& program, const std::vector<std::string>& ar
     }
     envp.push_back(nullptr);
 
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        return errno;
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        const int error = errno;
-        ::close(report[0]);
-        ::close(report[1]);
+    posix_spawnattr_t attributes;
+    if (const int error = ::posix_spawnattr_init(&attributes); error != 0) {
         return error;
     }
-    if (child == 0) {
-        ::setsid();
-        const pid_t runner = ::fork();
-        if (runner > 0) {
-            ::_exit(0);
-        }
-        if (runner == 0) {
-            ::execve(argv[0], argv.data(), envp.data());
-        }
-        // Only a failed exec or fork gets here; a successful exec closes the pipe.
-        const int error = errno;
-        [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);
-        ::_exit(127);
+    const std::unique_ptr<posix_spawnattr_t, int (*)(posix_spawnattr_t*)> attributesOwner(
+        &attributes, ::posix_spawnattr_destroy);
+    sigset_t noSignals;
+    ::sigemptyset(&noSignals);
+    ::posix_spawnattr_setsigmask(&attributes, &noSignals);
+    if (const int error = ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
+        error != 0) {
+        return error;
     }
-    ::close(report[1]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t child = 0;
+    if (const int error = ::posix_spawn(&child, argv[0], nullptr, &attributes, argv.data(), envp.data());
+        error != 0) {
+        return error;
     }
-    int error = 0;
-    ssize_t got = 0;
-    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    try {
+        std::thread([child] {
+            while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the child stays a zombie until this process ends.
     }
-    ::close(report[0]);
-    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+    return 0;
 }
 
 // The environment of xdg-open: ours, with the activation token in place.

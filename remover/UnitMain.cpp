@@ -10,6 +10,7 @@
 
 #include "common/FolderTest.h"
 #include "common/TLabeledEdit.h"
+#include "common/TLazyIconEngine.h"
 #include "common/UnitAnchors.h"
 #include "common/UnitApplication.h"
 #include "common/UnitFileOperationUi.h"
@@ -36,7 +37,7 @@ const QString NotFound = QStringLiteral("フォルダーが見つかりません
 TFormMain::TFormMain() : TMainFrame(QSize(426, 155), true), FShell(&SystemShell())
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowIcon(QIcon(QStringLiteral(":/quistel/icon.png")));
+    setWindowIcon(LazyPngIcon(QStringLiteral(":/quistel/icon.png")));
     using A = TAnchorLayout;
 
     ActionManager1 = new QObject(this);

@@ -15,6 +15,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QTest>
@@ -22,6 +25,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <memory>
 #include <cerrno>
 #include <sys/stat.h>
 #include <cstring>
@@ -30,6 +34,7 @@
 #include "common/TLabeledEdit.h"
 #include "core/Utf.h"
 #include "common/UnitApplication.h"
+#include "common/WindowsFont.h"
 #include "core/Exception.h"
 #include "opener/UnitMain.h"
 #include "tests/CommandLineHelper.h"
@@ -70,6 +75,10 @@ private slots:
     void AltOBrowsesAndAltChordsAreNoText();
     void CaptionsAndPicturesFitTheirButtons_data();
     void CaptionsAndPicturesFitTheirButtons();
+    void WindowsNamesDrawWithQtsOwnChoice_data();
+    void WindowsNamesDrawWithQtsOwnChoice();
+    void PicturesAreThoseOfTheirFiles_data();
+    void PicturesAreThoseOfTheirFiles();
     void BrowserStartsAtHomeWithNothingChosen();
     void SaveDialogFilters();
     void HelpStartsOneViewerPerRun();
@@ -582,6 +591,78 @@ void TervanoFormTest::CaptionsAndPicturesFitTheirButtons()
     // The size hint holds picture, caption and the style's margins.
     QVERIFY2(w->sizeHint().width() <= w->width(),
         qPrintable(QStringLiteral("%1 needs %2 of %3").arg(button).arg(w->sizeHint().width()).arg(w->width())));
+}
+
+void TervanoFormTest::WindowsNamesDrawWithQtsOwnChoice_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QString>("windowsName");
+    QTest::addColumn<int>("pixelSize");
+    QTest::newRow("window") << "FormMain" << "Tahoma" << 11;
+    QTest::newRow("menu bar") << "ActionMainMenuBar1" << "MS UI Gothic" << 12;
+    QTest::newRow("name without substitutes") << QString() << "No Such Font Family" << 11;
+}
+
+void TervanoFormTest::WindowsNamesDrawWithQtsOwnChoice()
+{
+    QFETCH(QString, part);
+    QFETCH(QString, windowsName);
+    QFETCH(int, pixelSize);
+    TFormMain form;
+    const QMap<QString, QWidget*> parts { { "FormMain", &form }, { "ActionMainMenuBar1", form.ActionMainMenuBar1 } };
+    const QFont font = part.isEmpty() ? WindowsFont(windowsName, pixelSize) : parts.value(part)->font();
+    // The font Qt itself settles on for the name, through its substitutes
+    // or its fallback search.
+    QFont named(windowsName);
+    named.setPixelSize(pixelSize);
+    const QFontInfo chosen(font);
+    const QFontInfo expected(named);
+    QCOMPARE(chosen.family(), expected.family());
+    QCOMPARE(chosen.styleName(), expected.styleName());
+    QCOMPARE(chosen.pixelSize(), expected.pixelSize());
+    QCOMPARE(chosen.pixelSize(), pixelSize);
+}
+
+void TervanoFormTest::PicturesAreThoseOfTheirFiles_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("side");
+    QTest::newRow("window icon") << "FormMain" << ":/tervano/icon.png" << 48;
+    QTest::newRow("BtnFolderRefer") << "BtnFolderRefer" << ":/tervano/imagelist/0.png" << 16;
+    QTest::newRow("BtnSaveBatchFile") << "BtnSaveBatchFile" << ":/tervano/imagelist/1.png" << 16;
+    QTest::newRow("BtnFolderOpen") << "BtnFolderOpen" << ":/tervano/imagelist/2.png" << 16;
+    QTest::newRow("exit menu item") << "ActionFileExit" << ":/tervano/imagelist/3.png" << 16;
+    // The style's own picture, made only when the bar is too narrow.
+    QTest::newRow("menu bar overflow arrow") << "qt_menubar_ext_button" << QString() << 16;
+}
+
+void TervanoFormTest::PicturesAreThoseOfTheirFiles()
+{
+    QFETCH(QString, part);
+    QFETCH(QString, file);
+    QFETCH(int, side);
+    TFormMain form;
+    auto* overflow = form.ActionMainMenuBar1->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+    QVERIFY(overflow);
+    const QMap<QString, QIcon> icons { { "FormMain", form.windowIcon() },
+        { "BtnFolderRefer", form.BtnFolderRefer->icon() }, { "BtnSaveBatchFile", form.BtnSaveBatchFile->icon() },
+        { "BtnFolderOpen", form.BtnFolderOpen->icon() }, { "ActionFileExit", form.ActionFileExit->icon() },
+        { "qt_menubar_ext_button", overflow->icon() } };
+    const QIcon shown = icons.value(part);
+    // The application's style wraps the one Qt would use by itself.
+    const auto* own = qobject_cast<QProxyStyle*>(QApplication::style());
+    QVERIFY(own);
+    const std::unique_ptr<QStyle> plain(QStyleFactory::create(own->baseStyle()->name()));
+    QVERIFY(plain);
+    const QIcon expected = file.isEmpty() ? plain->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton) : QIcon(file);
+    QVERIFY(!expected.isNull());
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.availableSizes(), expected.availableSizes());
+    QCOMPARE(shown.actualSize(QSize(side, side)), expected.actualSize(QSize(side, side)));
+    for (const QIcon::Mode mode : { QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected }) {
+        QCOMPARE(shown.pixmap(side, mode).toImage(), expected.pixmap(side, mode).toImage());
+    }
 }
 
 void TervanoFormTest::BrowserStartsAtHomeWithNothingChosen()
