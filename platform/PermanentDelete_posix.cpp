@@ -232,14 +232,9 @@ public:
         if (FIdle.load(std::memory_order_relaxed) == 0 || FStop.load(std::memory_order_relaxed)) {
             return false;
         }
-        if (!holder) {
-            if (FWaitingCount >= MaxWaiting) {
-                return false;
-            }
-            holder = std::make_shared<TWaiting>();
-            ++FWaitingCount;
+        if (!AddHoldLocked(holder)) {
+            return false;
         }
-        ++holder->Holds;
         task.Parent = holder;
         FIdle.fetch_sub(1, std::memory_order_relaxed); // that worker is taken
         FQueue.push_back(std::move(task));
@@ -267,15 +262,7 @@ public:
     bool HoldParent(TWaitingPtr& parent)
     {
         std::lock_guard lock(FMutex);
-        if (!parent) {
-            if (FWaitingCount >= MaxWaiting) {
-                return false;
-            }
-            parent = std::make_shared<TWaiting>();
-            ++FWaitingCount;
-        }
-        ++parent->Holds;
-        return true;
+        return AddHoldLocked(parent);
     }
 
     // Waits until the folder is alone, or the walk stops. Safe: what holds a
@@ -347,6 +334,20 @@ public:
     }
 
 private:
+    // One more hold on waiting, made when missing; false at the limit.
+    bool AddHoldLocked(TWaitingPtr& waiting)
+    {
+        if (!waiting) {
+            if (FWaitingCount >= MaxWaiting) {
+                return false;
+            }
+            waiting = std::make_shared<TWaiting>();
+            ++FWaitingCount;
+        }
+        ++waiting->Holds;
+        return true;
+    }
+
     const TCancelToken& FCancel;
     TProgressCount& FProgress;
     TItemFailure& FFailure;
