@@ -40,16 +40,7 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
-wine=
-for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
-    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
-        wine=$candidate
-        break
-    fi
-done
-[ -n "$wine" ] || { echo "test-windows-gui: no Wine loader found" >&2; exit 1; }
-wineserver=${wine%/*}/wineserver${wine##*/wine}
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+source scripts/find-wine.sh
 
 shots=${SHOTS_DIR:-$build/shots}
 mkdir -p "$shots"

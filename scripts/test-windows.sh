@@ -17,16 +17,7 @@ packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x8
 
 bash scripts/install-packages.sh "${packages[@]}"
 
-# Debian keeps the 64-bit loader out of PATH unless the wine package is there.
-wine=
-for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
-    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
-        wine=$candidate
-        break
-    fi
-done
-[ -n "$wine" ] || { echo "test-windows: no Wine loader found" >&2; exit 1; }
-wineserver=${wine%/*}/wineserver${wine##*/wine}
+source scripts/find-wine.sh
 
 [ "${FRESH:-0}" = 1 ] && rm -rf "$build"
 mkdir -p "$build"
